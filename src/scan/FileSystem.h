@@ -1,0 +1,76 @@
+// The file system as the scan sees it. Paths are Windows-style text: folders
+// end in a backslash and are joined by concatenation; on POSIX both "\" and
+// "/" separate components and every component is matched without regard to
+// letter case, as on Windows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillfen {
+
+// Raised by any file operation that the scan cannot go on without.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Byte-wise reading with seek.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Reads exactly count bytes or raises FileError.
+  virtual void Read(void* buffer, std::size_t count) = 0;
+  virtual void Seek(std::uint64_t position) = 0;
+  virtual std::uint64_t Position() const = 0;
+};
+
+// Held while a scan owns its scratch files; released by destruction.
+class ScratchLock {
+ public:
+  virtual ~ScratchLock() = default;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool FileExists(const std::string& path) const = 0;
+  virtual bool DirectoryExists(const std::string& path) const = 0;
+
+  // Entries of one folder matching the wildcard of the last component
+  // ("*.lmu", "*.*"), any attributes, names as stored on disk, in the
+  // platform's enumeration order ("." and ".." as the platform lists them).
+  // A folder that is missing or cannot be listed yields no entries.
+  virtual std::vector<std::string> FindFiles(const std::string& pattern) const = 0;
+
+  // Whole-file load and save; save replaces an existing file. Both raise
+  // FileError (also when the file is too large to hold in memory).
+  virtual std::string LoadFile(const std::string& path) const = 0;
+  virtual void SaveFile(const std::string& path, std::string_view data) = 0;
+  // The same with the data given as consecutive parts.
+  virtual void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) {
+    std::string joined;
+    for (std::string_view part : parts) joined.append(part);
+    SaveFile(path, joined);
+  }
+
+  virtual std::unique_ptr<FileReader> OpenRead(const std::string& path) const = 0;
+
+  // These report failure by their result, as the Win32 calls do.
+  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // Exclusive hold on a scratch file against other processes and other
+  // scans in this one; nullptr when someone else holds it. The file itself
+  // stays readable and writable through the other operations.
+  virtual std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) = 0;
+};
+
+}  // namespace quillfen

@@ -1,0 +1,248 @@
+#include "Pipeline.h"
+
+#include "Import.h"
+#include "Messages.h"
+#include "ProjectData.h"
+#include "ScanLib.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace quillfen {
+namespace {
+
+// Collects the words of the project data on a second thread while the
+// build is still reading files; the word stage then only takes the result.
+class WordWorker {
+ public:
+  WordWorker() {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the words are collected as the parts come.
+    }
+  }
+  ~WordWorker() { Stop(); }
+
+  void Push(std::string_view part) {
+    if (!thread_.joinable()) {
+      inline_.Feed(part);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(part);
+    }
+    ready_.notify_one();
+  }
+
+  std::vector<std::string> Finish() {
+    if (!thread_.joinable()) return inline_.Finish();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+    if (failure_) std::rethrow_exception(failure_);
+    return std::move(words_);
+  }
+
+ private:
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+      cancelled_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+
+  void Run() {
+    try {
+      WordStream stream;
+      std::unique_lock<std::mutex> lock(mutex_);
+      for (;;) {
+        ready_.wait(lock, [this] { return !queue_.empty() || done_; });
+        if (cancelled_) return;
+        if (queue_.empty()) break;
+        std::string_view part = queue_.front();
+        queue_.pop_front();
+        lock.unlock();
+        stream.Feed(part);
+        lock.lock();
+      }
+      lock.unlock();
+      words_ = stream.Finish();
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::string_view> queue_;
+  bool done_ = false;
+  bool cancelled_ = false;
+  std::vector<std::string> words_;
+  std::exception_ptr failure_;
+  WordStream inline_;
+};
+
+}  // namespace
+
+Scanner::Scanner(ScanEnvironment env, ScanHost& host) : env_(std::move(env)), host_(host) {}
+
+void Scanner::LoadToolLocations() {
+  state_.rtpPath.clear();
+  browserStart_.reset();
+  if (env_.registry.KeyExists(kToolKey)) {
+    // A key without a usable RTP value names no RTP: scanning the root of
+    // the drive instead would list nonsense.
+    auto rtp = env_.registry.ReadString(kToolKey, kRtpValue);
+    if (rtp && !rtp->empty()) state_.rtpPath = *rtp + "\\";
+    auto editor = env_.registry.ReadString(kToolKey, kEditorValue);
+    if (editor) browserStart_ = *editor + "Project";
+  }
+  ResetScanState();
+}
+
+std::optional<std::string> Scanner::ChooseProject(const std::string& folder) {
+  if (env_.fs.FileExists(folder + "\\" + "RPG_RT.lmt") &&
+      env_.fs.FileExists(folder + "\\" + "RPG_RT.ldb")) {
+    std::string text = folder + "\\";
+    host_.ProjectChosen(text);
+    host_.SetStatus(msg::kProjectLoaded);
+    return text;
+  }
+  host_.ReportStop(msg::kInvalidProjectTitle, msg::kInvalidProject);
+  return std::nullopt;
+}
+
+void Scanner::ResetScanState() {
+  host_.SetProgress(0);
+  state_.rtp.categories.Clear();
+  state_.rtp.baseNames.Clear();
+  state_.rtp.extensions.Clear();
+  state_.foundFiles.Clear();
+  state_.wordList.Clear();
+}
+
+void Scanner::StartScan() {
+  if (state_.rtpPath.empty()) {
+    host_.ReportStop(msg::kRtpNotFoundTitle, msg::kRtpNotFound);
+    return;
+  }
+  state_.busy = true;
+  host_.SetLocked(true);
+  auto finish = [this] {
+    state_.busy = false;
+    host_.SetLocked(false);
+    ResetScanState();
+  };
+  try {
+    try {
+      RunPipeline();
+    } catch (...) {
+      // The pipeline reports its own failures; the import step runs regardless.
+    }
+    host_.Import(state_.foundFiles, state_.rtpPath, host_.ProjectFolder());
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void Scanner::RunPipeline() {
+  // One stage: its status text first, then the work, whose failure is
+  // reported with the stage's own title and ends the pipeline.
+  auto stage = [this](const char* status, const char* title, const char* message,
+                      auto&& work) -> bool {
+    try {
+      host_.SetStatus(status);
+    } catch (...) {
+      host_.ReportStop(msg::kScanStoppedTitle, msg::kScanStopped);
+      return false;
+    }
+    try {
+      work();
+      return true;
+    } catch (...) {
+      host_.ReportStop(title, message);
+      return false;
+    }
+  };
+
+  try {
+    ResetScanState();
+    if (!env_.fs.DirectoryExists(host_.ProjectFolder())) {
+      host_.ReportStop(msg::kProjectNotFoundTitle, msg::kProjectNotFound);
+      return;
+    }
+  } catch (...) {
+    host_.ReportStop(msg::kScanStoppedTitle, msg::kScanStopped);
+    return;
+  }
+
+  // Held until the words are read: a second scan must not rewrite or read
+  // our scratch files meanwhile.
+  std::unique_ptr<ScratchLock> scratch;
+  ProjectDataBuffer projectData;
+  WordWorker words;
+  const std::string dataFile = env_.scratchFolder + kProjectDataFile;
+
+  if (!stage(msg::kStatusBuilding, msg::kBuildErrorTitle, msg::kBuildError, [&] {
+        scratch = env_.fs.LockExclusive(dataFile);
+        if (!scratch) throw FileError("the scratch file " + dataFile + " is in use by another scan");
+        BuildOptions options{env_.scratchFolder,
+                             [this](std::string_view text) { host_.SetStatus(text); },
+                             [&words](std::string_view part) { words.Push(part); }};
+        projectData = BuildProjectData(env_.fs, host_.ProjectFolder(), options);
+      }))
+    return;
+
+  // The words of the data just written to the scratch file were collected
+  // from the same bytes in memory while it was built.
+  if (!stage(msg::kStatusWords, msg::kScanLibErrorTitle, msg::kScanLibError, [&] {
+        std::vector<std::string> found = words.Finish();
+        ReportExtractionProgress(projectData.Size(),
+                                 [this](int percent) { host_.SetProgress(percent); });
+        state_.wordList.SetSorted(true);
+        state_.wordList.AddAll(std::move(found));
+        projectData.Release();
+        scratch.reset();
+      }))
+    return;
+
+  if (!stage(msg::kStatusFiles, msg::kFileErrorTitle, msg::kFileError,
+             [&] { TakeInventory(env_.fs, host_.ProjectFolder(), state_.rtpPath, state_.rtp); }))
+    return;
+
+  if (!stage(msg::kStatusScanning, msg::kScanErrorTitle, msg::kScanError, [&] {
+        MatchWords(state_.rtp, state_.wordList, state_.foundFiles,
+                   [this](int percent) { host_.SetProgress(percent); });
+      }))
+    return;
+
+  try {
+    host_.SetStatus(msg::kStatusComplete);
+  } catch (...) {
+    host_.ReportStop(msg::kScanStoppedTitle, msg::kScanStopped);
+  }
+}
+
+bool Scanner::CanClose() {
+  if (!state_.busy) return true;
+  host_.ReportStop(msg::kCannotExitTitle, msg::kCannotExit);
+  return false;
+}
+
+}  // namespace quillfen

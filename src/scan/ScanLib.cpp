@@ -1,0 +1,421 @@
+#include "ScanLib.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <exception>
+#include <memory>
+#include <thread>
+#include <cstring>
+#include <vector>
+
+#include "TextCompare.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillfen {
+namespace {
+
+constexpr std::array<std::size_t, 7> kBlockSizes = {512000, 102400, 51200, 20480, 5120, 1024, 1};
+constexpr std::size_t kPatternBlock = 32768;
+
+constexpr std::array<bool, 256> MakeWordTable() {
+  std::array<bool, 256> t{};
+  t['-'] = true;
+  t['_'] = true;
+  for (int c = '0'; c <= '9'; ++c) t[c] = true;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = true;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = true;
+  return t;
+}
+constexpr std::array<bool, 256> kWordChar = MakeWordTable();
+
+// Word characters folded to 0..63 so that spellings differing only in
+// letter case share one code.
+constexpr std::array<std::uint8_t, 256> MakeFoldTable() {
+  std::array<std::uint8_t, 256> t{};
+  t['-'] = 0;
+  t['_'] = 1;
+  for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<std::uint8_t>(2 + c - '0');
+  for (int c = 'a'; c <= 'z'; ++c) {
+    t[c] = static_cast<std::uint8_t>(12 + c - 'a');
+    t[c - 'a' + 'A'] = static_cast<std::uint8_t>(12 + c - 'a');
+  }
+  return t;
+}
+constexpr std::array<std::uint8_t, 256> kFold = MakeFoldTable();
+
+// Remembers the words met so far, ignoring case, keeping the first spelling
+// of each in order of appearance. Words of up to three characters are
+// tracked in a table indexed by their folded codes, words of up to ten by
+// an exact 64-bit key, longer ones by a hash of their folded bytes.
+class WordCollector {
+ public:
+  WordCollector() : short_(1 + 64 + 64 * 64 + 64 * 64 * 64, 0), packed_(1 << 12), slots_(1 << 10) {}
+
+  void Add(const char* word, std::size_t length) {
+    if (length <= 3) {
+      // Offsets of the one-, two- and three-character codes in short_.
+      static constexpr std::size_t kBase[4] = {0, 1, 1 + 64, 1 + 64 + 64 * 64};
+      std::size_t code = 0;
+      for (std::size_t i = 0; i < length; ++i) {
+        code = code * 64 + kFold[static_cast<unsigned char>(word[i])];
+      }
+      std::uint8_t& seen = short_[kBase[length] + code];
+      if (seen) return;
+      seen = 1;
+      words_.emplace_back(word, length);
+      return;
+    }
+    if (length <= kPackedMax) {
+      // Up to ten folded characters and the length fit one exact key.
+      std::uint64_t key = static_cast<std::uint64_t>(length) << 60;
+      for (std::size_t i = 0; i < length; ++i) {
+        key |= static_cast<std::uint64_t>(kFold[static_cast<unsigned char>(word[i])]) << (6 * i);
+      }
+      Insert(packed_, packedUsed_, key, Mix(key), word, length, [](const std::string&) { return true; });
+      return;
+    }
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::size_t i = 0; i < length; ++i) {
+      h = (h ^ kFold[static_cast<unsigned char>(word[i])]) * 1099511628211ull;
+    }
+    Insert(slots_, used_, h, h, word, length,
+           [&](const std::string& known) { return SameFolded(known, word, length); });
+  }
+
+  std::vector<std::string> Take() { return std::move(words_); }
+
+ private:
+  struct Slot {
+    std::uint64_t hash = 0;   // the exact key, or the hash of a long word
+    std::uint64_t probe = 0;  // where its search starts
+    std::uint32_t word = 0;   // index + 1 into words_; 0 is empty
+  };
+
+  static bool SameFolded(const std::string& a, const char* b, std::size_t length) {
+    if (a.size() != length) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+      if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
+        return false;
+    }
+    return true;
+  }
+
+  static constexpr std::size_t kPackedMax = 10;
+
+  static std::uint64_t Mix(std::uint64_t key) {
+    key *= 0x9E3779B97F4A7C15ull;
+    return key ^ (key >> 29);
+  }
+
+  // Open addressing over (key, word); probe is the table position's source.
+  template <typename Same>
+  void Insert(std::vector<Slot>& table, std::size_t& used, std::uint64_t key, std::uint64_t probe,
+              const char* word, std::size_t length, Same same) {
+    std::size_t mask = table.size() - 1;
+    for (std::size_t s = probe & mask;; s = (s + 1) & mask) {
+      Slot& slot = table[s];
+      if (slot.word == 0) {
+        slot.hash = key;
+        slot.probe = probe;
+        words_.emplace_back(word, length);
+        slot.word = static_cast<std::uint32_t>(words_.size());
+        if (++used * 2 > table.size()) Grow(table);
+        return;
+      }
+      if (slot.hash == key && same(words_[slot.word - 1])) return;
+    }
+  }
+
+  static void Grow(std::vector<Slot>& table) {
+    std::vector<Slot> old(table.size() * 2);
+    old.swap(table);
+    std::size_t mask = table.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.word == 0) continue;
+      std::size_t s = slot.probe & mask;
+      while (table[s].word != 0) s = (s + 1) & mask;
+      table[s] = slot;
+    }
+  }
+
+  std::vector<std::uint8_t> short_;
+  std::vector<Slot> packed_;
+  std::size_t packedUsed_ = 0;
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+  std::vector<std::string> words_;
+};
+
+}  // namespace
+
+int RoundedPercent(std::uint64_t position, std::uint64_t size) {
+  if (size == 0) return 0;
+  // Exact: position * 100 fits easily for any real file size.
+  std::uint64_t scaled = position * 100;
+  std::uint64_t q = scaled / size;
+  std::uint64_t r = scaled % size;
+  if (2 * r > size || (2 * r == size && (q & 1) != 0)) ++q;
+  return static_cast<int>(q);
+}
+
+namespace {
+
+// Bit i set when byte i of the 64 at p is a word character.
+std::uint64_t WordMask64(const char* p) {
+#if defined(__SSE2__)
+  std::uint64_t mask = 0;
+  const __m128i lowerA = _mm_set1_epi8('a');
+  const __m128i span25 = _mm_set1_epi8(25);
+  const __m128i zero = _mm_set1_epi8('0');
+  const __m128i span9 = _mm_set1_epi8(9);
+  const __m128i bit20 = _mm_set1_epi8(0x20);
+  const __m128i dash = _mm_set1_epi8('-');
+  const __m128i underscore = _mm_set1_epi8('_');
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    // unsigned x - lo <= span, as min(x - lo, span) == x - lo
+    __m128i letter = _mm_sub_epi8(_mm_or_si128(v, bit20), lowerA);
+    letter = _mm_cmpeq_epi8(_mm_min_epu8(letter, span25), letter);
+    __m128i digit = _mm_sub_epi8(v, zero);
+    digit = _mm_cmpeq_epi8(_mm_min_epu8(digit, span9), digit);
+    __m128i word = _mm_or_si128(_mm_or_si128(letter, digit),
+                                _mm_or_si128(_mm_cmpeq_epi8(v, dash), _mm_cmpeq_epi8(v, underscore)));
+    mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(word)) & 0xFFFFu)
+            << (16 * k);
+  }
+  return mask;
+#else
+  std::uint64_t mask = 0;
+  for (int i = 0; i < 64; ++i) {
+    mask |= static_cast<std::uint64_t>(kWordChar[static_cast<unsigned char>(p[i])]) << i;
+  }
+  return mask;
+#endif
+}
+
+// Hands every word of bytes[begin, end) to the collector. Neither edge may
+// fall inside a word.
+void CollectWords(const char* bytes, std::size_t begin, std::size_t end, WordCollector& collector) {
+  std::size_t i = begin;
+  std::size_t wordStart = 0;
+  bool inWord = false;
+  // 64 bytes at a time: word edges are where the mask changes.
+  for (; i + 64 <= end; i += 64) {
+    std::uint64_t m = WordMask64(bytes + i);
+    std::uint64_t previous = inWord ? 1 : 0;
+    std::uint64_t edges = m ^ ((m << 1) | previous);
+    while (edges != 0) {
+      unsigned bit = static_cast<unsigned>(std::countr_zero(edges));
+      edges &= edges - 1;
+      if (!inWord) {
+        wordStart = i + bit;
+        inWord = true;
+      } else {
+        collector.Add(bytes + wordStart, i + bit - wordStart);
+        inWord = false;
+      }
+    }
+  }
+  for (; i < end; ++i) {
+    bool isWord = kWordChar[static_cast<unsigned char>(bytes[i])];
+    if (isWord == inWord) continue;
+    if (isWord) {
+      wordStart = i;
+      inWord = true;
+    } else {
+      collector.Add(bytes + wordStart, i - wordStart);
+      inWord = false;
+    }
+  }
+  if (inWord) collector.Add(bytes + wordStart, end - wordStart);
+}
+
+// The gauge values of one extraction, in order: the percentage before each
+// block of the seven passes, when it changes, held back at 100.
+class ProgressSchedule {
+ public:
+  explicit ProgressSchedule(std::size_t size) : size_(size) {}
+
+  // Reports the values of every block that starts at or before position.
+  void ReportUpTo(std::size_t position, const ProgressSink& progress) {
+    while (pass_ < kBlockSizes.size()) {
+      const std::size_t s = kBlockSizes[pass_];
+      if (next_ + s > size_) {
+        ++pass_;
+        continue;
+      }
+      if (next_ > position) return;
+      int percent = RoundedPercent(next_, size_);
+      if (percent != last_ && percent < 100) {
+        last_ = percent;
+        progress(percent);
+      }
+      // Within one pass many blocks share a percentage; skip to the first
+      // block whose percentage can differ.
+      next_ += s;
+    }
+  }
+
+ private:
+  std::size_t size_;
+  std::size_t pass_ = 0;
+  std::size_t next_ = 0;
+  int last_ = 0;
+};
+
+}  // namespace
+
+void ExtractWordsFromData(std::string_view data, StringList& words, const ProgressSink& progress) {
+  words.SetSorted(true);
+  const std::size_t size = data.size();
+  const char* bytes = data.data();
+  ProgressSchedule schedule(size);
+  auto report = [&](std::size_t position) {
+    if (progress) schedule.ReportUpTo(position, progress);
+  };
+
+  // Large data is read by two threads, split where no word is cut; the
+  // first half's words come first, so the first spelling still wins.
+  constexpr std::size_t kParallelFrom = 8u << 20;
+  constexpr std::size_t kSlice = 1u << 20;
+  std::size_t split = size;
+  if (size >= kParallelFrom && std::thread::hardware_concurrency() > 1) {
+    split = size / 2;
+    while (split < size && kWordChar[static_cast<unsigned char>(bytes[split])]) ++split;
+  }
+  WordCollector second;
+  std::exception_ptr secondFailure;
+  std::thread helper;
+  if (split < size) {
+    helper = std::thread([&] {
+      try {
+        CollectWords(bytes, split, size, second);
+      } catch (...) {
+        secondFailure = std::current_exception();
+      }
+    });
+  }
+  WordCollector first;
+  try {
+    // Slices end where no word is cut, so that the gauge moves as we go.
+    std::size_t position = 0;
+    while (position < split) {
+      report(position);
+      std::size_t sliceEnd = std::min(split, position + kSlice);
+      while (sliceEnd < split && kWordChar[static_cast<unsigned char>(bytes[sliceEnd])]) ++sliceEnd;
+      CollectWords(bytes, position, sliceEnd, first);
+      position = sliceEnd;
+    }
+  } catch (...) {
+    if (helper.joinable()) helper.join();
+    throw;
+  }
+  if (helper.joinable()) helper.join();
+  if (secondFailure) std::rethrow_exception(secondFailure);
+  report(size);
+
+  std::vector<std::string> found = first.Take();
+  std::vector<std::string> more = second.Take();
+  found.insert(found.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  words.AddAll(std::move(found));
+}
+
+struct WordStream::Impl {
+  WordCollector collector;
+  std::string pending;  // a word that may go on in the next part
+};
+
+WordStream::WordStream() : impl_(std::make_unique<Impl>()) {}
+WordStream::~WordStream() = default;
+
+void WordStream::Feed(std::string_view part) {
+  Impl& s = *impl_;
+  const char* bytes = part.data();
+  const std::size_t size = part.size();
+  auto isWord = [&](std::size_t i) { return kWordChar[static_cast<unsigned char>(bytes[i])]; };
+  std::size_t first = 0;
+  while (first < size && isWord(first)) ++first;
+  if (first == size) {
+    s.pending.append(bytes, size);
+    return;
+  }
+  s.pending.append(bytes, first);
+  if (!s.pending.empty()) {
+    s.collector.Add(s.pending.data(), s.pending.size());
+    s.pending.clear();
+  }
+  std::size_t last = size;  // one past the last byte that is no word character
+  while (isWord(last - 1)) --last;
+  CollectWords(bytes, first, last, s.collector);
+  s.pending.assign(bytes + last, size - last);
+}
+
+std::vector<std::string> WordStream::Finish() {
+  Impl& s = *impl_;
+  if (!s.pending.empty()) s.collector.Add(s.pending.data(), s.pending.size());
+  s.pending.clear();
+  return s.collector.Take();
+}
+
+void ReportExtractionProgress(std::size_t size, const ProgressSink& progress) {
+  if (!progress) return;
+  ProgressSchedule schedule(size);
+  schedule.ReportUpTo(size, progress);
+}
+
+void ExtractWords(const FileSystem& fs, const std::string& fileName, StringList& words,
+                  const ProgressSink& progress) {
+  if (!fs.FileExists(fileName)) return;
+  std::string data = fs.LoadFile(fileName);
+  ExtractWordsFromData(data, words, progress);
+}
+
+std::int64_t FindPatternInFile(const FileSystem& fs, const std::string& fileName,
+                               std::string_view pattern, bool caseSensitive) {
+  if (pattern.empty() || fileName.empty()) return -1;
+  // A pattern longer than a block can never lie inside one; stepping back
+  // by its length would never move forward.
+  if (pattern.size() > kPatternBlock) return -1;
+  std::unique_ptr<FileReader> file = fs.OpenRead(fileName);
+  std::string needle(pattern);
+  if (!caseSensitive) UpperCaseInPlace(needle.data(), needle.size());
+  std::vector<char> buffer(kPatternBlock + 1);
+  const std::uint64_t size = file->Size();
+  std::uint64_t remaining = size;
+  while (remaining > 0) {
+    std::size_t count = remaining <= kPatternBlock ? static_cast<std::size_t>(remaining) : kPatternBlock;
+    file->Read(buffer.data(), count);
+    buffer[count] = '\0';
+    std::size_t pieceStart = 0;
+    while (pieceStart < count) {
+      char* piece = buffer.data() + pieceStart;
+      std::size_t pieceLength = std::strlen(piece);
+      if (!caseSensitive) UpperCaseInPlace(piece, pieceLength);
+      std::size_t at = std::string_view(piece, pieceLength).find(needle);
+      if (at != std::string_view::npos) {
+        return static_cast<std::int64_t>(size - remaining + pieceStart + at);
+      }
+      pieceStart += pieceLength + 1;
+    }
+    remaining -= count;
+    if (remaining > 0) {
+      file->Seek(file->Position() - needle.size());
+      remaining += needle.size();
+    }
+  }
+  return -1;
+}
+
+bool ListContains(std::string_view text, const StringList& list) {
+  if (list.Sorted()) return list.IndexOf(text) >= 0;
+  for (const std::string& entry : list) {
+    if (entry == text) return true;
+  }
+  return false;
+}
+
+}  // namespace quillfen
