@@ -1,0 +1,298 @@
+// The scan's file system over POSIX calls, with Windows path rules.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <set>
+#include <utility>
+
+#include "Platform.h"
+#include "PosixFiles.h"
+#include "PosixPaths.h"
+#include "Wildcard.h"
+
+namespace quillfen {
+namespace {
+
+using posix::UniqueFd;
+
+std::optional<std::string> ResolveFile(const std::string& path) {
+  if (posix::EndsInSeparator(path)) return std::nullopt;
+  return posix::ResolveExisting(path);
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
+  throw FileError(what + " '" + path + "': " + posix::ErrorText(error));
+}
+
+class PosixReader final : public FileReader {
+ public:
+  PosixReader(UniqueFd fd, std::uint64_t size, std::string path)
+      : fd_(std::move(fd)), size_(size), path_(std::move(path)) {}
+
+  std::uint64_t Size() const override { return size_; }
+
+  void Read(void* buffer, std::size_t count) override {
+    auto* out = static_cast<char*>(buffer);
+    while (count > 0) {
+      const ssize_t got = ::pread(fd_.Get(), out, count, static_cast<off_t>(position_));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail("Cannot read", path_, errno);
+      if (got == 0) throw FileError("Read past the end of '" + path_ + "'");
+      out += got;
+      count -= static_cast<std::size_t>(got);
+      position_ += static_cast<std::uint64_t>(got);
+    }
+  }
+
+  void Seek(std::uint64_t position) override { position_ = position; }
+  std::uint64_t Position() const override { return position_; }
+
+ private:
+  UniqueFd fd_;
+  std::uint64_t size_;
+  std::uint64_t position_ = 0;
+  std::string path_;
+};
+
+// flock() conflicts between two opens in one process too, except where a
+// file system emulates it with per-process locks (NFS); this table keeps the
+// exclusion within the process there.
+class HeldLocks {
+ public:
+  bool Take(dev_t dev, ino_t ino) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return held_.insert({dev, ino}).second;
+  }
+  void Give(dev_t dev, ino_t ino) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    held_.erase({dev, ino});
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::pair<dev_t, ino_t>> held_;
+};
+
+HeldLocks& ProcessLocks() {
+  static HeldLocks locks;
+  return locks;
+}
+
+class PosixLock final : public ScratchLock {
+ public:
+  PosixLock(UniqueFd fd, dev_t dev, ino_t ino) : fd_(std::move(fd)), dev_(dev), ino_(ino) {}
+  ~PosixLock() override {
+    ::flock(fd_.Get(), LOCK_UN);
+    ProcessLocks().Give(dev_, ino_);
+  }
+
+ private:
+  UniqueFd fd_;
+  dev_t dev_;
+  ino_t ino_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) const override {
+    const std::optional<std::string> resolved = ResolveFile(path);
+    struct stat st;
+    return resolved && ::stat(resolved->c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) const override {
+    const std::optional<std::string> resolved = posix::ResolveExisting(path);
+    struct stat st;
+    return resolved && ::stat(resolved->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  std::vector<std::string> FindFiles(const std::string& pattern) const override {
+    const std::size_t cut = pattern.find_last_of("\\/");
+    const std::string folderPart = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
+    const std::string wildcard = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    if (wildcard.empty()) return {};
+    const std::optional<std::string> folder = posix::ResolveExisting(folderPart);
+    if (!folder) return {};
+    std::optional<std::vector<std::string>> entries = posix::ListFolder(*folder);
+    if (!entries) return {};
+
+    std::vector<std::string> found;
+    if (*folder != "/") {  // NTFS lists the two links first, but not in a root folder
+      for (const char* dots : {".", ".."}) {
+        if (MatchesWildcard(wildcard, dots)) found.emplace_back(dots);
+      }
+    }
+    const std::size_t firstName = found.size();
+    for (std::string& name : *entries) {
+      if (MatchesWildcard(wildcard, name)) found.push_back(std::move(name));
+    }
+    std::sort(found.begin() + static_cast<std::ptrdiff_t>(firstName), found.end(),
+              [](const std::string& a, const std::string& b) { return NtfsNameLess(a, b); });
+    return found;
+  }
+
+  std::string LoadFile(const std::string& path) const override {
+    const std::optional<std::string> resolved = ResolveFile(path);
+    if (!resolved) throw FileError("File not found: '" + path + "'");
+    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) Fail("Cannot open", path, errno);
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
+    if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    std::string data;
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) ||
+        size >= data.max_size()) {
+      throw FileError("The file '" + path + "' is too large to load into memory");
+    }
+    try {
+      data.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+      throw FileError("Not enough memory to load the file '" + path + "'");
+    } catch (const std::length_error&) {
+      throw FileError("The file '" + path + "' is too large to load into memory");
+    }
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const ssize_t got = ::read(fd.Get(), data.data() + done, data.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail("Cannot read", path, errno);
+      if (got == 0) break;  // shrank while we read: keep what is there
+      done += static_cast<std::size_t>(got);
+    }
+    data.resize(done);
+    return data;
+  }
+
+  void SaveFile(const std::string& path, std::string_view data) override {
+    SaveFileParts(path, {data});
+  }
+
+  void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) override {
+    // In place, not through a rename: a lock held on the file must survive.
+    const std::optional<std::string> target =
+        posix::EndsInSeparator(path) ? std::nullopt : posix::ResolveForCreate(path);
+    if (!target) throw FileError("Cannot create '" + path + "': the folder does not exist");
+    // Written over the old contents and cut to size afterwards: rewriting
+    // pages the cache already holds is several times faster than filling
+    // new ones after a truncation, and the scratch file is rewritten often.
+    UniqueFd fd(::open(target->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd) Fail("Cannot create", path, errno);
+    std::uint64_t total = 0;
+    for (std::string_view part : parts) {
+      if (!posix::WriteAll(fd.Get(), part.data(), part.size())) Fail("Cannot write", path, errno);
+      total += part.size();
+    }
+    if (::ftruncate(fd.Get(), static_cast<off_t>(total)) != 0) Fail("Cannot write", path, errno);
+    if (::close(fd.Release()) != 0) Fail("Cannot write", path, errno);
+  }
+
+  std::unique_ptr<FileReader> OpenRead(const std::string& path) const override {
+    const std::optional<std::string> resolved = ResolveFile(path);
+    if (!resolved) throw FileError("File not found: '" + path + "'");
+    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) Fail("Cannot open", path, errno);
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
+    if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
+    return std::make_unique<PosixReader>(std::move(fd), static_cast<std::uint64_t>(st.st_size),
+                                         path);
+  }
+
+  bool DeleteFile(const std::string& path) override {
+    const std::optional<std::string> resolved = ResolveFile(path);
+    struct stat st;
+    if (!resolved || ::lstat(resolved->c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::unlink(resolved->c_str()) == 0;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    const std::optional<std::string> source = ResolveFile(from);
+    if (!source) return false;
+    const std::optional<std::string> target =
+        posix::EndsInSeparator(to) ? std::nullopt : posix::ResolveForCreate(to);
+    if (!target) return false;
+    struct stat targetStat;
+    const bool targetExists = ::stat(target->c_str(), &targetStat) == 0;
+    if (targetExists && (failIfExists || S_ISDIR(targetStat.st_mode))) return false;
+
+    UniqueFd in(::open(source->c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat sourceStat;
+    if (!in || ::fstat(in.Get(), &sourceStat) != 0 || S_ISDIR(sourceStat.st_mode)) return false;
+
+    // Into a temporary beside the target first, so that a failed copy
+    // leaves no partial file under the target's name.
+    std::string tempPath;
+    std::optional<UniqueFd> out = posix::CreateTempBeside(*target, tempPath);
+    if (!out) return false;
+    const bool copied = CopyData(in.Get(), out->Get()) && Finish(out->Get(), sourceStat) &&
+                        ::close(out->Release()) == 0;
+    bool placed = false;
+    if (copied) {
+      placed = failIfExists ? posix::RenameNoReplace(tempPath, *target)
+                            : ::rename(tempPath.c_str(), target->c_str()) == 0;
+    }
+    if (!placed) ::unlink(tempPath.c_str());
+    return placed;
+  }
+
+  bool CreateDirectory(const std::string& path) override {
+    const std::optional<std::string> target = posix::ResolveForCreate(path);
+    if (!target) return false;
+    struct stat st;
+    if (::lstat(target->c_str(), &st) == 0) return false;
+    return ::mkdir(target->c_str(), 0777) == 0;
+  }
+
+  std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) override {
+    const std::optional<std::string> target =
+        posix::EndsInSeparator(path) ? std::nullopt : posix::ResolveForCreate(path);
+    if (!target) return nullptr;
+    UniqueFd fd(::open(target->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    struct stat st;
+    if (!fd || ::fstat(fd.Get(), &st) != 0) return nullptr;
+    if (!ProcessLocks().Take(st.st_dev, st.st_ino)) return nullptr;
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+      ProcessLocks().Give(st.st_dev, st.st_ino);
+      return nullptr;
+    }
+    return std::make_unique<PosixLock>(std::move(fd), st.st_dev, st.st_ino);
+  }
+
+ private:
+  static bool CopyData(int in, int out) {
+    constexpr std::size_t kChunk = 1 << 16;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunk]);
+    if (!buffer) return false;
+    while (true) {
+      const ssize_t got = ::read(in, buffer.get(), kChunk);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return false;
+      if (got == 0) return true;
+      if (!posix::WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) return false;
+    }
+  }
+
+  // Permission bits and times of the source, as CopyFileA keeps them; the
+  // data reaches the disk before the file takes the target's name.
+  static bool Finish(int out, const struct stat& source) {
+    ::fchmod(out, source.st_mode & 0777);
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    ::futimens(out, times);
+    return ::fsync(out) == 0;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace quillfen

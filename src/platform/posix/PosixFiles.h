@@ -1,0 +1,44 @@
+// Small POSIX helpers shared by the file system and the INI writer.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace quillfen::posix {
+
+// Owns a file descriptor.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd();
+
+  int Get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  void Reset(int fd = -1);
+  int Release();
+
+ private:
+  int fd_ = -1;
+};
+
+std::string ErrorText(int error);
+
+// Writes everything, going on after short writes; false with errno set.
+bool WriteAll(int fd, const char* data, std::size_t size);
+
+// A new, empty file with a unique hidden name in the folder of target.
+std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string& tempPath);
+
+// Renames from to to unless to exists; false (and from kept) otherwise.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace quillfen::posix

@@ -1,0 +1,199 @@
+// The scan's file system over the ANSI Win32 calls.
+#include "Win32Handles.h"
+
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "Platform.h"
+
+namespace quillfen {
+namespace {
+
+using win32::ErrorText;
+using win32::UniqueHandle;
+
+// Every handle lets the others read, write and delete, so that the scratch
+// lock's handle never blocks our own loads and saves of the same file.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Far above any data we write, so the locked byte never overlaps a read or
+// write of the file itself.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD error) {
+  throw FileError(what + " '" + path + "': " + ErrorText(error));
+}
+
+UniqueHandle OpenForReading(const std::string& path) {
+  UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) Fail("Cannot open", path, ::GetLastError());
+  return file;
+}
+
+std::uint64_t SizeOf(HANDLE file, const std::string& path) {
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file, &size)) Fail("Cannot read", path, ::GetLastError());
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+class Win32Reader final : public FileReader {
+ public:
+  Win32Reader(UniqueHandle file, std::uint64_t size, std::string path)
+      : file_(std::move(file)), size_(size), path_(std::move(path)) {}
+
+  std::uint64_t Size() const override { return size_; }
+
+  void Read(void* buffer, std::size_t count) override {
+    auto* out = static_cast<char*>(buffer);
+    while (count > 0) {
+      const DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
+      DWORD got = 0;
+      if (!::ReadFile(file_.Get(), out, chunk, &got, nullptr)) {
+        Fail("Cannot read", path_, ::GetLastError());
+      }
+      if (got == 0) throw FileError("Read past the end of '" + path_ + "'");
+      out += got;
+      count -= got;
+      position_ += got;
+    }
+  }
+
+  void Seek(std::uint64_t position) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (!::SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) {
+      Fail("Cannot seek in", path_, ::GetLastError());
+    }
+    position_ = position;
+  }
+
+  std::uint64_t Position() const override { return position_; }
+
+ private:
+  UniqueHandle file_;
+  std::uint64_t size_;
+  std::uint64_t position_ = 0;
+  std::string path_;
+};
+
+class Win32Lock final : public ScratchLock {
+ public:
+  explicit Win32Lock(UniqueHandle file) : file_(std::move(file)) {}
+  ~Win32Lock() override {
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    ::UnlockFileEx(file_.Get(), 0, 1, 0, &at);
+  }
+
+ private:
+  UniqueHandle file_;
+};
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) const override {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool DirectoryExists(const std::string& path) const override {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::vector<std::string> FindFiles(const std::string& pattern) const override {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      names.emplace_back(data.cFileName);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+  }
+
+  std::string LoadFile(const std::string& path) const override {
+    UniqueHandle file = OpenForReading(path);
+    const std::uint64_t size = SizeOf(file.Get(), path);
+    std::string data;
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) ||
+        size >= data.max_size()) {
+      throw FileError("The file '" + path + "' is too large to load into memory");
+    }
+    try {
+      data.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+      throw FileError("Not enough memory to load the file '" + path + "'");
+    } catch (const std::length_error&) {
+      throw FileError("The file '" + path + "' is too large to load into memory");
+    }
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const std::size_t left = data.size() - done;
+      const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+      DWORD got = 0;
+      if (!::ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr)) {
+        Fail("Cannot read", path, ::GetLastError());
+      }
+      if (got == 0) break;  // shrank while we read: keep what is there
+      done += got;
+    }
+    data.resize(done);
+    return data;
+  }
+
+  void SaveFile(const std::string& path, std::string_view data) override {
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail("Cannot create", path, ::GetLastError());
+    std::size_t done = 0;
+    while (done < data.size()) {
+      const std::size_t left = data.size() - done;
+      const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+      DWORD written = 0;
+      if (!::WriteFile(file.Get(), data.data() + done, chunk, &written, nullptr) || written == 0) {
+        Fail("Cannot write", path, ::GetLastError());
+      }
+      done += written;
+    }
+    if (!::CloseHandle(file.Release())) Fail("Cannot write", path, ::GetLastError());
+  }
+
+  std::unique_ptr<FileReader> OpenRead(const std::string& path) const override {
+    UniqueHandle file = OpenForReading(path);
+    const std::uint64_t size = SizeOf(file.Get(), path);
+    return std::make_unique<Win32Reader>(std::move(file), size, path);
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != 0;
+  }
+
+  bool CreateDirectory(const std::string& path) override {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+  }
+
+  std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) override {
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    if (!::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                      &at)) {
+      return nullptr;
+    }
+    return std::make_unique<Win32Lock>(std::move(file));
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace quillfen

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Platform.h"
+#include "TempFolder.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace quillfen {
+namespace {
+
+using testing::TempFolder;
+using Names = std::vector<std::string>;
+
+TEST(FileSystem, LoadsSavesAndReadsFiles) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  const std::string file = dir / "data.bin";
+  const std::string data("a\0b\r\nc", 6);
+  fs->SaveFile(file, data);
+  EXPECT_TRUE(fs->FileExists(file));
+  EXPECT_FALSE(fs->DirectoryExists(file));
+  EXPECT_TRUE(fs->DirectoryExists(dir.Folder()));
+  EXPECT_FALSE(fs->FileExists(dir.Folder()));
+  EXPECT_EQ(fs->LoadFile(file), data);
+  fs->SaveFile(file, "xy");  // replaces, no old bytes left behind
+  EXPECT_EQ(fs->LoadFile(file), "xy");
+  fs->SaveFile(file, "");
+  EXPECT_EQ(fs->LoadFile(file), "");
+
+  fs->SaveFile(file, "0123456789");
+  auto reader = fs->OpenRead(file);
+  EXPECT_EQ(reader->Size(), 10u);
+  char buffer[4] = {};
+  reader->Seek(7);
+  reader->Read(buffer, 3);
+  EXPECT_EQ(std::string(buffer, 3), "789");
+  EXPECT_EQ(reader->Position(), 10u);
+  reader->Seek(8);
+  EXPECT_THROW(reader->Read(buffer, 4), FileError);
+
+  EXPECT_THROW(fs->LoadFile(dir / "missing.bin"), FileError);
+  EXPECT_THROW(fs->OpenRead(dir / "missing.bin"), FileError);
+  EXPECT_THROW(fs->SaveFile(dir / "no-folder" + TempFolder::Separator() + "x", "x"), FileError);
+}
+
+TEST(FileSystem, ListsDotsFirstThenNamesInNtfsOrder) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  for (const char* name : {"Map0002.lmu", "map0001.LMU", "RPG_RT.ldb", "_notes.txt", "README"}) {
+    dir.Write(name, "x");
+  }
+  dir.Write("Sub" + TempFolder::Separator() + "inner.txt", "x");
+  EXPECT_EQ(fs->FindFiles(dir / "*.lmu"), (Names{"map0001.LMU", "Map0002.lmu"}));
+  EXPECT_EQ(fs->FindFiles(dir / "*.*"), (Names{".", "..", "map0001.LMU", "Map0002.lmu", "README",
+                                               "RPG_RT.ldb", "Sub", "_notes.txt"}));
+  EXPECT_EQ(fs->FindFiles(dir / "rpg_rt.LDB"), (Names{"RPG_RT.ldb"}));
+  EXPECT_EQ(fs->FindFiles(dir / "*.none"), Names{});
+  EXPECT_EQ(fs->FindFiles(dir / "Missing" + TempFolder::Separator() + "*.*"), Names{});
+}
+
+TEST(FileSystem, CopiesWithoutEverOverwritingWhenAsked) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  dir.Write("rtp.png", "new picture");
+  dir.Write("project.png", "own picture");
+  EXPECT_FALSE(fs->CopyFile(dir / "rtp.png", dir / "project.png", true));
+  EXPECT_EQ(dir.Read("project.png"), "own picture");
+  EXPECT_TRUE(fs->CopyFile(dir / "rtp.png", dir / "project.png", false));
+  EXPECT_EQ(dir.Read("project.png"), "new picture");
+  EXPECT_TRUE(fs->CopyFile(dir / "rtp.png", dir / "fresh.png", true));
+  EXPECT_EQ(dir.Read("fresh.png"), "new picture");
+  EXPECT_FALSE(fs->CopyFile(dir / "absent.png", dir / "other.png", false));
+  EXPECT_FALSE(dir.Has("other.png"));
+  EXPECT_FALSE(
+      fs->CopyFile(dir / "rtp.png", dir / "NoFolder" + TempFolder::Separator() + "a.png", false));
+
+  EXPECT_TRUE(fs->CreateDirectory(dir / "CharSet"));
+  EXPECT_FALSE(fs->CreateDirectory(dir / "CharSet"));
+  EXPECT_TRUE(fs->DirectoryExists(dir / "CharSet" + TempFolder::Separator()));
+  EXPECT_FALSE(fs->CreateDirectory(dir / "A" + TempFolder::Separator() + "B"));  // one level only
+  EXPECT_FALSE(fs->CopyFile(dir / "rtp.png", dir / "CharSet", false));  // a folder is no target
+  EXPECT_TRUE(fs->DirectoryExists(dir / "CharSet"));
+
+  EXPECT_TRUE(fs->DeleteFile(dir / "fresh.png"));
+  EXPECT_FALSE(fs->DeleteFile(dir / "fresh.png"));
+  EXPECT_FALSE(fs->DeleteFile(dir / "CharSet"));
+}
+
+TEST(FileSystem, ScratchLockExcludesOthersAndSurvivesSaves) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  const std::string file = dir / "~prtmp.buf";
+  auto lock = fs->LockExclusive(file);
+  ASSERT_NE(lock, nullptr);
+  EXPECT_EQ(fs->LockExclusive(file), nullptr);
+  EXPECT_EQ(MakeFileSystem()->LockExclusive(file), nullptr);
+
+  // Our own writes and reads of the locked file go on, and the lock stays.
+  fs->SaveFile(file, std::string(100000, 'x'));
+  fs->SaveFile(file, "short");
+  EXPECT_EQ(fs->LoadFile(file), "short");
+  auto reader = fs->OpenRead(file);
+  char buffer[5];
+  reader->Read(buffer, 5);
+  EXPECT_EQ(fs->LockExclusive(file), nullptr);
+
+#ifndef _WIN32
+  // Another process is kept out too.
+  const pid_t child = fork();
+  if (child == 0) _exit(MakeFileSystem()->LockExclusive(file) == nullptr ? 0 : 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+#endif
+
+  lock.reset();
+  EXPECT_NE(fs->LockExclusive(file), nullptr);
+}
+
+#ifndef _WIN32
+
+TEST(FileSystem, ResolvesEveryComponentIgnoringCase) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  dir.Write("RPG_RT.ldb", "db");
+  dir.Write("charset/Hero.PNG", "hero");
+  const std::string game = dir.Path().string() + "\\";  // the scan's own spelling
+  EXPECT_TRUE(fs->FileExists(game + "rpg_rt.ldb"));
+  EXPECT_EQ(fs->LoadFile(game + "CharSet\\hero.png"), "hero");
+  EXPECT_TRUE(fs->DirectoryExists(game + "CHARSET\\"));
+  EXPECT_FALSE(fs->FileExists(game + "CharSet\\hero.png\\"));
+  EXPECT_EQ(fs->FindFiles(game + "CharSet\\*.*"), (Names{".", "..", "Hero.PNG"}));
+  EXPECT_TRUE(fs->FileExists(game + "CharSet\\..\\RPG_RT.LDB"));
+
+  // A new name keeps its spelling; its folders are found as they are.
+  dir.Write("rtp/CharSet/Actor1.png", "actor");
+  EXPECT_TRUE(fs->CopyFile(game + "RTP\\charset\\actor1.PNG", game + "CharSet\\Actor1.png", true));
+  EXPECT_EQ(dir.Read("charset/Actor1.png"), "actor");
+  // An existing file in other letters is the same file: never overwritten.
+  EXPECT_FALSE(fs->CopyFile(game + "rtp\\CharSet\\Actor1.png", game + "CHARSET\\HERO.png", true));
+  EXPECT_EQ(dir.Read("charset/Hero.PNG"), "hero");
+  EXPECT_FALSE(dir.Has("charset/HERO.png"));
+  EXPECT_FALSE(fs->CreateDirectory(game + "CHARSET"));
+  EXPECT_TRUE(fs->CreateDirectory(game + "charset\\Sub"));
+  EXPECT_TRUE(dir.Has("charset/Sub"));
+
+  // Names differing only in case: the exact one first, else the first in NTFS order.
+  dir.Write("Twin.txt", "upper");
+  dir.Write("twin.txt", "lower");
+  EXPECT_EQ(fs->LoadFile(game + "twin.txt"), "lower");
+  EXPECT_EQ(fs->LoadFile(game + "TWIN.TXT"), "upper");
+}
+
+TEST(FileSystem, FailedCopyLeavesNoPartialTarget) {
+  TempFolder dir;
+  dir.Write("big.wav", std::string(256 * 1024, 'w'));
+  dir.Write("kept.wav", "old");
+  chmod((dir / "big.wav").c_str(), 0640);
+  const pid_t child = fork();
+  if (child == 0) {
+    // A disk that fills after 64 KiB.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    auto fs = MakeFileSystem();
+    const bool fresh = fs->CopyFile(dir / "big.wav", dir / "new.wav", true);
+    const bool over = fs->CopyFile(dir / "big.wav", dir / "kept.wav", false);
+    _exit(!fresh && !over ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(dir.Has("new.wav"));
+  EXPECT_EQ(dir.Read("kept.wav"), "old");
+  auto fs = MakeFileSystem();
+  EXPECT_EQ(fs->FindFiles(dir / "*.*"),
+            (Names{".", "..", "big.wav", "kept.wav"}));  // no temporaries
+
+  ASSERT_TRUE(fs->CopyFile(dir / "big.wav", dir / "copy.wav", true));
+  struct stat st;
+  ASSERT_EQ(stat((dir / "copy.wav").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(st.st_size, 256 * 1024);
+}
+
+TEST(FileSystem, LoadOfAFolderOrAnUnreadableFileRaises) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  EXPECT_THROW(fs->LoadFile(dir.Folder()), FileError);
+  EXPECT_THROW(fs->LoadFile(dir.Path().string()), FileError);
+  EXPECT_THROW(fs->OpenRead(dir.Path().string()), FileError);
+  EXPECT_EQ(fs->FindFiles("/*.does-not-exist"), Names{});
+}
+
+#endif
+
+}  // namespace
+}  // namespace quillfen
