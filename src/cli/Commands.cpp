@@ -1,0 +1,310 @@
+#include "Commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "CliHost.h"
+#include "Demo.h"
+#include "Import.h"
+#include "Messages.h"
+#include "Pipeline.h"
+#include "Platform.h"
+#include "TextCompare.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define QF_ISATTY _isatty
+#define QF_FILENO _fileno
+#else
+#include <unistd.h>
+#define QF_ISATTY isatty
+#define QF_FILENO fileno
+#endif
+
+namespace quillfen::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct CommonOptions {
+  std::string project;
+  std::optional<std::string> rtp;
+  std::optional<std::string> editor;
+  std::optional<std::string> winePrefix;
+  std::optional<std::string> scratch;
+  bool json = false;
+  bool quiet = false;
+};
+
+struct ImportOptions {
+  bool all = false;
+  std::vector<std::string> entries;
+  bool harmony = false;
+  bool fullPackage = false;
+};
+
+void AddCommonOptions(CLI::App& cmd, CommonOptions& o) {
+  cmd.add_option("--rtp", o.rtp, "RTP folder (instead of the registry's RuntimePackagePath)");
+  cmd.add_option("--editor", o.editor,
+                 "RPG Maker 2000 folder (instead of the registry's ApplicationPath)");
+#ifndef _WIN32
+  cmd.add_option("--wine-prefix", o.winePrefix,
+                 "Wine prefix whose user.reg names the RTP (default $WINEPREFIX or ~/.wine)");
+#endif
+  cmd.add_option("--scratch", o.scratch,
+                 "folder for the scratch files (default: beside the program)");
+  cmd.add_flag("--json", o.json, "print one JSON object");
+  cmd.add_flag("-q,--quiet", o.quiet, "no progress bar");
+}
+
+// The folder as the folder browser would return it: absolute, without a
+// trailing separator (a drive or file-system root keeps its own).
+std::string BrowserFolder(const std::string& given) {
+  fs::path p = fs::absolute(fs::path(given)).lexically_normal();
+  std::string text = p.string();
+  while (text.size() > 1 && (text.back() == '/' || text.back() == '\\') &&
+         !(text.size() == 3 && text[1] == ':')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+json MessagesJson(const std::vector<Message>& list) {
+  json a = json::array();
+  for (const Message& m : list) a.push_back({{"title", m.title}, {"message", m.message}});
+  return a;
+}
+
+std::string Dump(const json& j) {
+  // Names are bytes in the game's code page; never fail on them.
+  return j.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+std::string NormaliseEntry(std::string entry) {
+  for (char& c : entry) {
+    if (c == '/') c = '\\';
+  }
+  return entry;
+}
+
+class Session {
+ public:
+  Session(const CommonOptions& o, std::ostream& out, std::ostream& err)
+      : o_(o), out_(out), err_(err) {}
+
+  // Scans, then hands the found files to import (when given). Returns the exit code.
+  int Run(const ImportOptions* import, bool words) {
+    std::string note;
+    std::string scratch;
+    try {
+      scratch = ChooseScratchFolder(o_.scratch, note);
+    } catch (const std::exception& e) {
+      err_ << "quillfen: " << e.what() << "\n";
+      return kUsage;
+    }
+    if (!note.empty()) err_ << "quillfen: " << note << "\n";
+
+    auto fileSystem = MakeFileSystem();
+    auto ini = MakeIniWriter();
+    auto registry = MakeRegistry({o_.rtp, o_.editor, o_.winePrefix});
+    bool showProgress = !o_.quiet && QF_ISATTY(QF_FILENO(stderr));
+    CliHost host("", showProgress, /*echoStops=*/true);
+    Scanner scanner({*fileSystem, *registry, scratch}, host);
+    scanner.LoadToolLocations();
+
+    json report;
+    auto finish = [&](int code) {
+      host.EndProgress();
+      if (o_.json) {
+        report["project"] = host.ProjectFolder();
+        report["rtp"] = scanner.State().rtpPath;
+        report["found"] = host.Found();
+        report["status"] = host.Status();
+        report["errors"] = MessagesJson(host.Stops());
+        report["messages"] = MessagesJson(host.Infos());
+        report["exitCode"] = code;
+        out_ << Dump(report) << "\n";
+      }
+      return code;
+    };
+
+    if (!scanner.ChooseProject(BrowserFolder(o_.project))) return finish(kInvalidProject);
+    if (scanner.State().rtpPath.empty()) {
+      scanner.StartScan();  // says "RTP Not Found"
+      return finish(kInvalidProject);
+    }
+
+    bool selectionBad = false;
+    host.onImport = [&](const StringList& found, const std::string& rtpPath,
+                        const std::string& projectFolder) {
+      if (words) {
+        if (o_.json)
+          report["words"] = scanner.State().wordList.Items();
+        else
+          wordLines_ = scanner.State().wordList.Items();
+      }
+      if (!import) return;
+      std::vector<std::string> selected;
+      if (import->all) {
+        selected = found.Items();
+      } else {
+        std::vector<bool> chosen(static_cast<std::size_t>(found.Count()), false);
+        for (const std::string& asked : import->entries) {
+          int index = found.IndexOf(NormaliseEntry(asked));
+          if (index < 0) {
+            err_ << "quillfen: '" << asked << "' is not among the files found\n";
+            selectionBad = true;
+            continue;
+          }
+          chosen[static_cast<std::size_t>(index)] = true;
+        }
+        if (selectionBad) return;  // change nothing on a mistyped selection
+        for (int i = 0; i < found.Count(); ++i) {
+          if (chosen[static_cast<std::size_t>(i)]) selected.push_back(found[i]);
+        }
+      }
+      if (o_.json) report["selected"] = selected;
+      Importer importer(*fileSystem, *registry, *ini, host);
+      host.EndProgress();
+      importer.CopyFiles(selected, rtpPath, projectFolder);
+      if (import->harmony) importer.AddHarmony(projectFolder);
+      if (import->fullPackage) importer.MarkFullPackage(projectFolder);
+    };
+
+    scanner.StartScan();
+    host.EndProgress();
+    if (!o_.json) {
+      for (const std::string& entry : host.Found()) out_ << entry << "\n";
+      if (words) {
+        out_ << "\n";
+        for (const std::string& w : wordLines_) out_ << w << "\n";
+      }
+      for (const Message& m : host.Infos()) out_ << m.title << ": " << m.message << "\n";
+    }
+    if (selectionBad) return finish(kUsage);
+    return finish(host.Stops().empty() ? kOk : kFailed);
+  }
+
+ private:
+  const CommonOptions& o_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::vector<std::string> wordLines_;
+};
+
+int RunDemo(const std::string& dirArg, bool quiet, std::ostream& out, std::ostream& err) {
+  fs::path dir = dirArg.empty() ? fs::current_path() / "quillfen-demo" : fs::path(dirArg);
+  DemoLayout demo;
+  try {
+    fs::create_directories(dir);
+    demo = WriteDemo(dir);
+  } catch (const std::exception& e) {
+    err << "quillfen: cannot write the demo into " << dir.string() << ": " << e.what() << "\n";
+    return kFailed;
+  }
+  out << "Demo project: " << demo.projectFolder << "\n"
+      << "Demo RTP:     " << demo.rtpFolder << "\n"
+      << "Demo editor:  " << demo.editorFolder << "\n\n"
+      << "Scanning the project and importing every file found, with Harmony.dll and\n"
+      << "FullPackageFlag:\n\n";
+  CommonOptions o;
+  o.project = demo.projectFolder;
+  o.rtp = demo.rtpFolder;
+  o.editor = demo.editorFolder;
+  o.quiet = quiet;
+  o.scratch = (dir / "scratch").string();
+  ImportOptions import;
+  import.all = true;
+  import.harmony = true;
+  import.fullPackage = true;
+  int code = Session(o, out, err).Run(&import, false);
+  const fs::path project = demo.projectFolder;
+  int copied = 0;
+  for (std::string entry : demo.expectedFound) {
+    std::replace(entry.begin(), entry.end(), '\\', '/');
+    copied += fs::exists(project / entry) ? 1 : 0;
+  }
+  out << "\nThe demo expects " << demo.expectedFound.size() << " files; the project now holds "
+      << copied << " of them.\n"
+      << "Harmony.dll in the project: " << (fs::exists(project / "Harmony.dll") ? "yes" : "no") << "\n"
+      << "RPG_RT.ini now reads:\n";
+  std::ifstream ini(project / "RPG_RT.ini", std::ios::binary);
+  out << ini.rdbuf() << "\n";
+  out << "Exit code " << code << "\n";
+  return code;
+}
+
+}  // namespace
+
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Quillfen: finds the RTP files a RPG Maker 2000 project uses but lacks, "
+               "and copies them in."};
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "help for every command");
+
+  CommonOptions scanOptions;
+  bool words = false;
+  CLI::App* scan = app.add_subcommand("scan", "list the RTP files the project uses but lacks");
+  scan->add_option("PROJECT", scanOptions.project, "the game project folder")->required();
+  AddCommonOptions(*scan, scanOptions);
+  scan->add_flag("--words", words, "also print the word list");
+
+  CommonOptions importCommon;
+  ImportOptions import;
+  CLI::App* imp = app.add_subcommand("import", "scan, then copy the chosen files into the project");
+  imp->add_option("PROJECT", importCommon.project, "the game project folder")->required();
+  imp->add_option("ENTRY", import.entries, "files to copy, as scan prints them");
+  imp->add_flag("--all", import.all, "copy every file found");
+  imp->add_flag("--harmony", import.harmony, "copy the editor's Harmony.dll into the project");
+  imp->add_flag("--full-package", import.fullPackage,
+                "set FullPackageFlag=1 in the project's RPG_RT.ini");
+  AddCommonOptions(*imp, importCommon);
+
+  std::string demoDir;
+  bool demoQuiet = false;
+  CLI::App* demo = app.add_subcommand("demo", "write a demo project and RTP, then scan and import");
+  demo->add_option("DIR", demoDir, "where to write the demo (default ./quillfen-demo)");
+  demo->add_flag("-q,--quiet", demoQuiet, "no progress bar");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return kOk;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return kOk;
+  } catch (const CLI::ParseError& e) {
+    // Help of a subcommand arrives as CallForHelp from that subcommand.
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      for (CLI::App* sub : {scan, imp, demo}) {
+        if (sub->parsed()) {
+          out << sub->help();
+          return kOk;
+        }
+      }
+      out << app.help();
+      return kOk;
+    }
+    err << "quillfen: " << e.what() << "\n" << "Run 'quillfen --help' for usage.\n";
+    return kUsage;
+  }
+
+  if (scan->parsed()) return Session(scanOptions, out, err).Run(nullptr, words);
+  if (imp->parsed()) {
+    if (import.all == !import.entries.empty()) {
+      err << "quillfen: import takes either --all or a list of entries\n";
+      return kUsage;
+    }
+    return Session(importCommon, out, err).Run(&import, false);
+  }
+  return RunDemo(demoDir, demoQuiet, out, err);
+}
+
+}  // namespace quillfen::cli

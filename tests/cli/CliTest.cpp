@@ -1,0 +1,246 @@
+// The quillfen program end to end: generated projects on disk, the real
+// binary, its output and exit codes, and the files it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "Demo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const fs::path& p, const std::string& data) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << data;
+}
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("quillfen-cli-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    // No Wine prefix of the machine may leak in: an empty one of our own.
+    fs::create_directories(root_ / "wine");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  Result Run(const std::vector<std::string>& args) {
+    std::string cmd = "WINEPREFIX=";
+    cmd += Quote((root_ / "wine").string());
+    cmd += " ";
+    cmd += QF_QUILLFEN;
+    for (const auto& a : args) {
+      cmd += " ";
+      cmd += Quote(a);
+    }
+    cmd += " --scratch ";
+    cmd += Quote((root_ / "scratch").string());
+    return Exec(cmd);
+  }
+  Result RunPlain(const std::string& args) {
+    std::string cmd = QF_QUILLFEN;
+    cmd += " ";
+    cmd += args;
+    return Exec(cmd);
+  }
+  Result Exec(std::string cmd) {
+    cmd += " >";
+    cmd += Quote((root_ / "out").string());
+    cmd += " 2>";
+    cmd += Quote((root_ / "err").string());
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(root_ / "out"), ReadAll(root_ / "err")};
+  }
+
+  fs::path root_;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
+TEST_F(Cli, ScanListsExactlyTheFilesTheDemoProjectLacks) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  ASSERT_FALSE(demo.expectedFound.empty());
+  Result r = Run({"scan", demo.projectFolder, "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, Lines(demo.expectedFound));
+  EXPECT_TRUE(fs::exists(root_ / "scratch" / "~prtmp.buf"));
+  EXPECT_FALSE(fs::exists(root_ / "scratch" / "~temp.buf"));
+
+  r = Run({"scan", demo.projectFolder + "/", "--rtp", demo.rtpFolder, "--json", "--words"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["found"].get<std::vector<std::string>>(), demo.expectedFound);
+  EXPECT_EQ(j["status"], "Scan complete");
+  EXPECT_TRUE(j["errors"].empty());
+  EXPECT_EQ(j["rtp"], demo.rtpFolder + "\\");
+  EXPECT_EQ(j["project"], demo.projectFolder + "\\");
+  EXPECT_FALSE(j["words"].empty());
+}
+
+TEST_F(Cli, ImportCopiesTheChosenFilesAndAppliesBothOptions) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  ASSERT_GE(demo.expectedFound.size(), 2u);
+  const fs::path project = demo.projectFolder;
+  const std::string ini = ReadAll(project / "RPG_RT.ini");
+  std::string first = demo.expectedFound[0];
+  std::string slashed = first;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  Result r = Run({"import", demo.projectFolder, slashed, "--harmony", "--full-package", "--rtp",
+                  demo.rtpFolder, "--editor", demo.editorFolder});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Finished: The scanner has finished importing"), std::string::npos);
+  EXPECT_TRUE(fs::exists(project / slashed));
+  EXPECT_EQ(ReadAll(project / slashed), ReadAll(fs::path(demo.rtpFolder) / slashed));
+  EXPECT_EQ(ReadAll(project / "Harmony.dll"), ReadAll(fs::path(demo.editorFolder) / "Harmony.dll"));
+  std::string after = ReadAll(project / "RPG_RT.ini");
+  EXPECT_NE(after.find("FullPackageFlag=1"), std::string::npos);
+  std::istringstream lines(ini);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("FullPackageFlag", 0) != 0) {
+      EXPECT_NE(after.find(line), std::string::npos) << line;
+    }
+  }
+
+  // The imported file is no longer offered; the rest still are.
+  r = Run({"scan", demo.projectFolder, "--rtp", demo.rtpFolder});
+  std::vector<std::string> rest(demo.expectedFound.begin() + 1, demo.expectedFound.end());
+  EXPECT_EQ(r.out, Lines(rest));
+
+  r = Run({"import", demo.projectFolder, "--all", "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const auto& e : rest) {
+    std::string p = e;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    EXPECT_TRUE(fs::exists(project / p)) << e;
+  }
+}
+
+TEST_F(Cli, ExitCodesSayWhatWentWrong) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  // 2: usage.
+  EXPECT_EQ(Run({"scan"}).code, 2);
+  EXPECT_EQ(Run({"scan", demo.projectFolder, "--bogus"}).code, 2);
+  EXPECT_EQ(Run({"import", demo.projectFolder, "--rtp", demo.rtpFolder}).code, 2);
+  Result r = Run({"import", demo.projectFolder, "Music\\nothing.mid", "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("not among the files found"), std::string::npos);
+  EXPECT_EQ(RunPlain("--help").code, 0);
+  EXPECT_EQ(RunPlain("import --help").code, 0);
+  EXPECT_NE(ReadAll(root_ / "out").find("--full-package"), std::string::npos);
+
+  // 3: not a project, or no RTP known.
+  r = Run({"scan", (root_ / "demo").string(), "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("Invalid Project: The directory you loaded appears to be invalid."), std::string::npos);
+  r = Run({"scan", demo.projectFolder});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("RTP Not Found: The location of the RTP could not be located"), std::string::npos);
+
+  // 1: a stage fails (a map that starts with a message marker).
+  WriteAll(fs::path(demo.projectFolder) / "Map9999.lmu", std::string("\xCE\x7E\x00\x00\x00", 5));
+  r = Run({"scan", demo.projectFolder, "--rtp", demo.rtpFolder, "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Build Error: An error occured while building your project!"), std::string::npos);
+  auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["errors"][0]["title"], "Build Error");
+  EXPECT_TRUE(j["found"].empty());
+}
+
+TEST_F(Cli, ACopyThatCannotBeMadeIsReportedAndTheRestGoOn) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  ASSERT_GE(demo.expectedFound.size(), 2u);
+  // A plain file where the category folder of the first entry should be.
+  std::string category = demo.expectedFound[0].substr(0, demo.expectedFound[0].find('\\'));
+  fs::path blocker = fs::path(demo.projectFolder) / category;
+  fs::remove_all(blocker);
+  WriteAll(blocker, "not a folder");
+  Result r = Run({"import", demo.projectFolder, "--all", "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Could Not Create Directory: The directory '"), std::string::npos);
+  EXPECT_NE(r.err.find("Could Not Copy File: The file '" + demo.rtpFolder + "\\" + category),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(blocker), "not a folder");
+  EXPECT_NE(r.out.find("Finished"), std::string::npos);
+  const std::string& last = demo.expectedFound.back();
+  if (last.rfind(category + "\\", 0) != 0) {
+    std::string p = last;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    EXPECT_TRUE(fs::exists(fs::path(demo.projectFolder) / p));
+  }
+}
+
+// A map larger than the memory the program may use is a build failure with
+// its message, not a crash.
+TEST_F(Cli, ADatabaseFileTooLargeForMemoryIsABuildError) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  {
+    std::ofstream big(fs::path(demo.projectFolder) / "Map0500.lmu", std::ios::binary);
+  }
+  fs::resize_file(fs::path(demo.projectFolder) / "Map0500.lmu", 3'000'000'000ull);  // sparse
+  std::string cmd = "ulimit -v 1000000; ";
+  cmd += QF_QUILLFEN;
+  cmd += " scan " + Quote(demo.projectFolder) + " --rtp " + Quote(demo.rtpFolder) + " --scratch " +
+         Quote((root_ / "scratch").string());
+  Result r = Exec("sh -c " + Quote(cmd));
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_NE(r.err.find("Build Error: An error occured while building your project!"), std::string::npos)
+      << r.err;
+}
+
+TEST_F(Cli, DemoRunsTheWholeJob) {
+  Result r = RunPlain("demo " + Quote((root_ / "d").string()) + " --quiet");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Finished"), std::string::npos);
+  EXPECT_TRUE(fs::exists(root_ / "d" / "Project" / "Harmony.dll"));
+}
+
+TEST_F(Cli, ScansTheRealTestGameAgainstTheFreeRtp) {
+  const fs::path game = fs::path(QF_FIXTURES_DIR) / "testgame-2000";
+  const fs::path rtp = fs::path(QF_FIXTURES_DIR) / "easyrpg-rtp";
+  if (!fs::exists(game) || !fs::exists(rtp)) GTEST_SKIP() << "fixtures not present";
+  // Only the database files: a project that lacks its resources.
+  fs::create_directories(root_ / "game");
+  for (const auto& e : fs::directory_iterator(game)) {
+    std::string ext = e.path().extension().string();
+    if (ext == ".ldb" || ext == ".lmt" || ext == ".lmu") fs::copy(e.path(), root_ / "game");
+  }
+  Result r = Run({"scan", (root_ / "game").string(), "--rtp", rtp.string()});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("System\\System.png\n"), std::string::npos);
+  EXPECT_NE(r.out.find("ChipSet\\World.png\n"), std::string::npos);
+  EXPECT_GT(std::count(r.out.begin(), r.out.end(), '\n'), 20);
+}
+
+}  // namespace
