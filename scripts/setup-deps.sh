@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what the build needs, when it is missing, with apt-get.
+#   scripts/setup-deps.sh native    compilers, GoogleTest, CLI11, nlohmann-json, clang for fuzzing
+#   scripts/setup-deps.sh windows   the above plus MinGW-w64, Wine (32-bit), Xvfb and X tools
+set -euo pipefail
+want=${1:-native}
+
+native=(cmake make g++ libgtest-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
+        clang libclang-rt-14-dev)
+windows=(g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick)
+
+packages=("${native[@]}")
+[ "$want" = windows ] && packages+=("${windows[@]}")
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && as_root=(sudo)
+echo "Installing: ${missing[*]}" >&2
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q >&2
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
