@@ -13,6 +13,7 @@
 #include <set>
 #include <utility>
 
+#include "FileBuffer.h"
 #include "Platform.h"
 #include "PosixFiles.h"
 #include "PosixPaths.h"
@@ -148,18 +149,7 @@ class PosixFileSystem final : public FileSystem {
     if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
     if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
     const auto size = static_cast<std::uint64_t>(st.st_size);
-    std::string data;
-    if (size > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) ||
-        size >= data.max_size()) {
-      throw FileError("The file '" + path + "' is too large to load into memory");
-    }
-    try {
-      data.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-      throw FileError("Not enough memory to load the file '" + path + "'");
-    } catch (const std::length_error&) {
-      throw FileError("The file '" + path + "' is too large to load into memory");
-    }
+    std::string data = BufferForFile(path, size);
     std::size_t done = 0;
     while (done < data.size()) {
       const ssize_t got = ::read(fd.Get(), data.data() + done, data.size() - done);

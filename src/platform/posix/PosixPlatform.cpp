@@ -8,19 +8,19 @@
 #include <string>
 
 #include "Platform.h"
+#include "ScratchFolder.h"
 #include "PosixFiles.h"
 #include "PosixPaths.h"
 
 namespace quillfen {
-namespace {
+namespace scratch {
 
 std::string WithSeparator(std::string folder) {
   if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
   return folder;
 }
 
-// Creates the folder and any missing parents; true when it exists after.
-bool MakeFolders(const std::string& folder) {
+bool MakeFolders(const std::string& folder, std::string& error) {
   if (posix::ResolveExisting(folder)) return true;
   std::string path;
   for (std::size_t pos = 0; pos <= folder.size(); ++pos) {
@@ -28,24 +28,26 @@ bool MakeFolders(const std::string& folder) {
     path = folder.substr(0, pos);
     if (path.empty() || posix::ResolveExisting(path)) continue;
     const std::optional<std::string> target = posix::ResolveForCreate(path);
-    if (!target || (::mkdir(target->c_str(), 0777) != 0 && errno != EEXIST)) return false;
+    if (!target || (::mkdir(target->c_str(), 0777) != 0 && errno != EEXIST)) {
+      error = posix::ErrorText(errno);
+      return false;
+    }
   }
   return true;
 }
 
-// Whether a file can be created in the folder: a real try, since root,
-// read-only mounts and ACLs all defeat access().
-bool CanWriteIn(const std::string& folder, int& error) {
+// A real try, since root, read-only mounts and ACLs all defeat access().
+bool CanWriteIn(const std::string& folder, std::string& error) {
   const std::optional<std::string> resolved = posix::ResolveExisting(folder);
   struct stat st;
   if (!resolved || ::stat(resolved->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = ENOENT;
+    error = posix::ErrorText(ENOENT);
     return false;
   }
   std::string probe;
   std::optional<posix::UniqueFd> fd = posix::CreateTempBeside(*resolved + "/probe", probe);
   if (!fd) {
-    error = errno;
+    error = posix::ErrorText(errno);
     return false;
   }
   ::unlink(probe.c_str());
@@ -60,7 +62,7 @@ std::string UserCacheFolder() {
   return WithSeparator(home && *home ? home : "/tmp") + ".cache/quillfen/";
 }
 
-}  // namespace
+}  // namespace scratch
 
 std::string ExecutableFolder() {
   std::string buffer(4096, '\0');
@@ -75,39 +77,6 @@ std::string ExecutableFolder() {
   }
   const std::size_t slash = buffer.find_last_of('/');
   return slash == std::string::npos ? std::string() : buffer.substr(0, slash + 1);
-}
-
-std::string ChooseScratchFolderFrom(const std::optional<std::string>& explicitFolder,
-                                    const std::string& executableFolder, std::string& note) {
-  note.clear();
-  int error = 0;
-  if (explicitFolder) {
-    const std::string folder = WithSeparator(*explicitFolder);
-    if (!MakeFolders(folder)) {
-      throw FileError("The scratch folder '" + folder +
-                      "' could not be created: " + posix::ErrorText(errno));
-    }
-    if (!CanWriteIn(folder, error)) {
-      throw FileError("The scratch folder '" + folder +
-                      "' is not writable: " + posix::ErrorText(error));
-    }
-    return folder;
-  }
-  if (!executableFolder.empty() && CanWriteIn(executableFolder, error)) return executableFolder;
-
-  const std::string cache = UserCacheFolder();
-  if (!MakeFolders(cache) || !CanWriteIn(cache, error)) {
-    throw FileError("Neither the program's folder '" + executableFolder +
-                    "' nor the cache folder '" + cache + "' is writable for the scratch files");
-  }
-  note = "The program's folder '" + executableFolder +
-         "' is not writable, so the scratch files go to '" + cache + "' instead.";
-  return cache;
-}
-
-std::string ChooseScratchFolder(const std::optional<std::string>& explicitFolder,
-                                std::string& note) {
-  return ChooseScratchFolderFrom(explicitFolder, ExecutableFolder(), note);
 }
 
 }  // namespace quillfen

@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "FileBuffer.h"
 #include "Platform.h"
 
 namespace quillfen {
@@ -118,18 +119,7 @@ class Win32FileSystem final : public FileSystem {
   std::string LoadFile(const std::string& path) const override {
     UniqueHandle file = OpenForReading(path);
     const std::uint64_t size = SizeOf(file.Get(), path);
-    std::string data;
-    if (size > static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()) ||
-        size >= data.max_size()) {
-      throw FileError("The file '" + path + "' is too large to load into memory");
-    }
-    try {
-      data.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-      throw FileError("Not enough memory to load the file '" + path + "'");
-    } catch (const std::length_error&) {
-      throw FileError("The file '" + path + "' is too large to load into memory");
-    }
+    std::string data = BufferForFile(path, size);
     std::size_t done = 0;
     while (done < data.size()) {
       const std::size_t left = data.size() - done;

@@ -6,39 +6,42 @@
 #include <vector>
 
 #include "Platform.h"
+#include "ScratchFolder.h"
 
 namespace quillfen {
 namespace {
-
-std::string WithSeparator(std::string folder) {
-  if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
-  return folder;
-}
 
 bool IsFolder(const std::string& folder) {
   const DWORD attributes = ::GetFileAttributesA(folder.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Creates the folder and any missing parents; true when it exists after.
-bool MakeFolders(const std::string& folder, DWORD& error) {
+}  // namespace
+
+namespace scratch {
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+  return folder;
+}
+
+bool MakeFolders(const std::string& folder, std::string& error) {
   for (std::size_t pos = 0; pos <= folder.size(); ++pos) {
     if (pos < folder.size() && folder[pos] != '\\' && folder[pos] != '/') continue;
     const std::string path = folder.substr(0, pos);
     if (path.empty() || path.back() == ':' || path == "\\" || IsFolder(path)) continue;
     if (!::CreateDirectoryA(path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-      error = ::GetLastError();
+      error = win32::ErrorText(::GetLastError());
       if (!IsFolder(path)) return false;
     }
   }
   return IsFolder(folder);
 }
 
-// Whether a file can be created in the folder: a real try, as rights come
-// from ACLs, virtualisation and read-only media alike.
-bool CanWriteIn(const std::string& folder, DWORD& error) {
+// A real try, as rights come from ACLs, virtualisation and read-only media alike.
+bool CanWriteIn(const std::string& folder, std::string& error) {
   if (!IsFolder(folder)) {
-    error = ERROR_PATH_NOT_FOUND;
+    error = win32::ErrorText(ERROR_PATH_NOT_FOUND);
     return false;
   }
   const std::string probe =
@@ -46,7 +49,7 @@ bool CanWriteIn(const std::string& folder, DWORD& error) {
   HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    error = ::GetLastError();
+    error = win32::ErrorText(::GetLastError());
     return false;
   }
   ::CloseHandle(file);
@@ -63,7 +66,7 @@ std::string UserCacheFolder() {
   return WithSeparator(std::string(temp, length)) + "Quillfen\\";
 }
 
-}  // namespace
+}  // namespace scratch
 
 std::string ExecutableFolder() {
   std::vector<char> buffer(MAX_PATH + 1);
@@ -79,39 +82,6 @@ std::string ExecutableFolder() {
     if (buffer.size() > 32768) return {};
     buffer.resize(buffer.size() * 2);
   }
-}
-
-std::string ChooseScratchFolderFrom(const std::optional<std::string>& explicitFolder,
-                                    const std::string& executableFolder, std::string& note) {
-  note.clear();
-  DWORD error = 0;
-  if (explicitFolder) {
-    const std::string folder = WithSeparator(*explicitFolder);
-    if (!MakeFolders(folder, error)) {
-      throw FileError("The scratch folder '" + folder +
-                      "' could not be created: " + win32::ErrorText(error));
-    }
-    if (!CanWriteIn(folder, error)) {
-      throw FileError("The scratch folder '" + folder +
-                      "' is not writable: " + win32::ErrorText(error));
-    }
-    return folder;
-  }
-  if (!executableFolder.empty() && CanWriteIn(executableFolder, error)) return executableFolder;
-
-  const std::string cache = UserCacheFolder();
-  if (!MakeFolders(cache, error) || !CanWriteIn(cache, error)) {
-    throw FileError("Neither the program's folder '" + executableFolder +
-                    "' nor the cache folder '" + cache + "' is writable for the scratch files");
-  }
-  note = "The program's folder '" + executableFolder +
-         "' is not writable, so the scratch files go to '" + cache + "' instead.";
-  return cache;
-}
-
-std::string ChooseScratchFolder(const std::optional<std::string>& explicitFolder,
-                                std::string& note) {
-  return ChooseScratchFolderFrom(explicitFolder, ExecutableFolder(), note);
 }
 
 }  // namespace quillfen

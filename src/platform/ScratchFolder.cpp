@@ -1,0 +1,40 @@
+#include "ScratchFolder.h"
+
+#include "Platform.h"
+
+namespace quillfen {
+
+std::string ChooseScratchFolderFrom(const std::optional<std::string>& explicitFolder,
+                                    const std::string& executableFolder, std::string& note) {
+  note.clear();
+  std::string error;
+  if (explicitFolder) {
+    const std::string folder = scratch::WithSeparator(*explicitFolder);
+    if (!scratch::MakeFolders(folder, error)) {
+      throw FileError("The scratch folder '" + folder + "' could not be created: " + error);
+    }
+    if (!scratch::CanWriteIn(folder, error)) {
+      throw FileError("The scratch folder '" + folder + "' is not writable: " + error);
+    }
+    return folder;
+  }
+  if (!executableFolder.empty() && scratch::CanWriteIn(executableFolder, error)) {
+    return executableFolder;
+  }
+
+  const std::string cache = scratch::UserCacheFolder();
+  if (!scratch::MakeFolders(cache, error) || !scratch::CanWriteIn(cache, error)) {
+    throw FileError("Neither the program's folder '" + executableFolder +
+                    "' nor the cache folder '" + cache + "' is writable for the scratch files");
+  }
+  note = "The program's folder '" + executableFolder +
+         "' is not writable, so the scratch files go to '" + cache + "' instead.";
+  return cache;
+}
+
+std::string ChooseScratchFolder(const std::optional<std::string>& explicitFolder,
+                                std::string& note) {
+  return ChooseScratchFolderFrom(explicitFolder, ExecutableFolder(), note);
+}
+
+}  // namespace quillfen
