@@ -26,4 +26,4 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -q >&2
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+"${as_root[@]}" apt-get install -y -q "${missing[@]}" >&2
