@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "WinTestSupport.h"
+
+using namespace quillfen::vcl;
+
+namespace {
+
+struct TDialog {
+  TForm* form;
+  TButton* ok;
+  TButton* cancel;
+};
+
+TDialog MakeDialog() {
+  auto* form = new TForm(&Application());
+  form->SetCaption("Import Files");
+  form->SetBorderStyle(TFormBorderStyle::bsSingle);
+  form->SetBorderIcons(0);
+  form->Position = TPosition::poScreenCenter;
+  form->SetClientSize(353, 349);
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(259, 4, 94, 25);
+  ok->SetCaption("Add Files");
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  auto* cancel = new TButton(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(259, 32, 94, 25);
+  cancel->SetCaption("Close");
+  cancel->SetModalResult(mrCancel);
+  cancel->SetCancel(true);
+  return {form, ok, cancel};
+}
+
+void CALLBACK ClickCloseButton(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  HWND dialog = ::FindWindowA(nullptr, "Import Files");
+  qftest::PostClick(::FindWindowExA(dialog, nullptr, nullptr, "Close"), 5, 5);
+}
+
+}  // namespace
+
+TEST(Form, ClickOnAButtonEndsTheModalLoopWithItsResult) {
+  TDialog d = MakeDialog();
+  TForm owner(&Application());
+  owner.SetCaption("Main");
+  owner.Show();
+  ASSERT_TRUE(owner.HandleAllocated());
+
+  bool ownerDisabledMeanwhile = false;
+  int clicks = 0;
+  d.ok->OnClick = [&](TObject*) { ++clicks; };
+  qftest::TDeferred click([&] {
+    ownerDisabledMeanwhile = !::IsWindowEnabled(owner.Handle());
+    qftest::PostClick(d.ok->Handle(), 10, 10);
+  });
+  EXPECT_EQ(d.form->ShowModal(), mrOk);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(ownerDisabledMeanwhile);
+  EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
+  EXPECT_FALSE(::IsWindowVisible(d.form->Handle()));
+
+  // The same dialog again, left through the other button.
+  qftest::TDeferred close([&] { qftest::PostClick(d.cancel->Handle(), 10, 10); });
+  EXPECT_EQ(d.form->ShowModal(), mrCancel);
+  delete d.form;
+}
+
+TEST(Form, EnterAndEscapePressTheDefaultAndCancelButtons) {
+  TDialog d = MakeDialog();
+  qftest::TDeferred enter([&] {
+    ::PostMessageA(d.ok->Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ::PostMessageA(d.ok->Handle(), WM_KEYUP, VK_RETURN, 0xC01C0001);
+  });
+  EXPECT_EQ(d.form->ShowModal(), mrOk);
+  qftest::TDeferred escape([&] {
+    ::PostMessageA(d.ok->Handle(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageA(d.ok->Handle(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  });
+  EXPECT_EQ(d.form->ShowModal(), mrCancel);
+  delete d.form;
+}
+
+TEST(Form, CloseQueryCanRefuseAndBorderFollowsTheSettings) {
+  TDialog d = MakeDialog();
+  int asked = 0;
+  d.form->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+  // The first result is refused, the loop goes on; the second closes.
+  qftest::TDeferred first([&] {
+    qftest::PostClick(d.ok->Handle(), 10, 10);
+    ::SetTimer(nullptr, 0, 100, ClickCloseButton);
+  });
+  EXPECT_EQ(d.form->ShowModal(), mrCancel);
+  EXPECT_EQ(asked, 2);
+
+  const LONG style = ::GetWindowLongA(d.form->Handle(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_SYSMENU);  // no border icons: no close box
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  RECT client{};
+  ::GetClientRect(d.form->Handle(), &client);
+  EXPECT_EQ(client.right, 353);
+  EXPECT_EQ(client.bottom, 349);
+  // Centred on the screen.
+  RECT outer{};
+  ::GetWindowRect(d.form->Handle(), &outer);
+  EXPECT_LE(std::abs((outer.left + outer.right) / 2 - ::GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+  delete d.form;
+}
+
