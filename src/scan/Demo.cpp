@@ -7,76 +7,14 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "LcfWriter.h"
+
 namespace quillfen {
 namespace {
 
 namespace stdfs = std::filesystem;
 
-// ------------------------------------------------------------------ bytes
-
-// Integers are BER: seven bits a byte, high bit set on all but the last.
-// Negative values go out as their 32-bit two's complement, as the editor does.
-void PutBer(std::string& out, std::int64_t value) {
-  auto v = static_cast<std::uint32_t>(value);
-  char bytes[5];
-  int at = 4;
-  bytes[at] = static_cast<char>(v & 0x7F);
-  while ((v >>= 7) != 0) bytes[--at] = static_cast<char>(0x80 | (v & 0x7F));
-  out.append(bytes + at, static_cast<std::size_t>(5 - at));
-}
-
-std::string Ber(std::int64_t value) {
-  std::string out;
-  PutBer(out, value);
-  return out;
-}
-
-void PutShort(std::string& out, std::size_t index, int value) {
-  out[2 * index] = static_cast<char>(value & 0xFF);
-  out[2 * index + 1] = static_cast<char>((value >> 8) & 0xFF);
-}
-
-// Little-endian 16-bit values (tile layers, parameter curves).
-std::string Shorts(const std::vector<int>& values) {
-  std::string out(2 * values.size(), '\0');
-  for (std::size_t i = 0; i < values.size(); ++i) PutShort(out, i, values[i]);
-  return out;
-}
-
-// A file starts with its signature, preceded by the signature's length.
-std::string Header(std::string_view signature) {
-  std::string out = Ber(static_cast<std::int64_t>(signature.size()));
-  out.append(signature);
-  return out;
-}
-
-// One structure: (id, length, bytes) chunks, ended by id 0.
-class Chunks {
- public:
-  Chunks& Raw(int id, std::string_view bytes) {
-    PutBer(bytes_, id);
-    PutBer(bytes_, static_cast<std::int64_t>(bytes.size()));
-    bytes_.append(bytes);
-    return *this;
-  }
-  Chunks& Int(int id, std::int64_t value) { return Raw(id, Ber(value)); }
-  Chunks& Str(int id, std::string_view text) { return Raw(id, text); }
-  Chunks& Sub(int id, const Chunks& inner) { return Raw(id, inner.Finish()); }
-  std::string Finish() const { return bytes_ + '\0'; }
-
- private:
-  std::string bytes_;
-};
-
-// An array of structures: the count, then each entry's index and fields.
-std::string Array(const std::vector<std::string>& entries) {
-  std::string out = Ber(static_cast<std::int64_t>(entries.size()));
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    PutBer(out, static_cast<std::int64_t>(i + 1));
-    out += entries[i];
-  }
-  return out;
-}
+using namespace lcf;
 
 std::size_t CountMarkers(std::string_view data) {
   std::size_t count = 0;
@@ -86,68 +24,6 @@ std::size_t CountMarkers(std::string_view data) {
   }
   return count;
 }
-
-// ------------------------------------------------------------- commands
-
-enum Code : int {
-  kEnd = 10,
-  kShowMessage = 10110,
-  kMessageLine = 20110,
-  kChangeFace = 10130,
-  kShowChoice = 10140,
-  kChoiceOption = 20140,
-  kChoiceEnd = 20141,
-  kSwitches = 10210,
-  kVariables = 10220,
-  kGold = 10310,
-  kChangeSprite = 10630,
-  kSystemMusic = 10660,
-  kSystemSound = 10670,
-  kTeleport = 10810,
-  kShowPicture = 11110,
-  kErasePicture = 11130,
-  kWait = 11410,
-  kPlayBgm = 11510,
-  kPlaySound = 11550,
-  kBranch = 12010,
-  kElse = 22010,
-  kEndBranch = 22011,
-};
-
-class Commands {
- public:
-  void Add(int code, int indent, std::string_view text, std::initializer_list<std::int64_t> params) {
-    PutBer(bytes_, code);
-    PutBer(bytes_, indent);
-    PutBer(bytes_, static_cast<std::int64_t>(text.size()));
-    bytes_.append(text);
-    PutBer(bytes_, static_cast<std::int64_t>(params.size()));
-    for (std::int64_t p : params) PutBer(bytes_, p);
-  }
-
-  // The first line is Show Message, each further line its own command. The
-  // scan cuts these records assuming one-byte indents and lengths.
-  void Message(int indent, const std::vector<std::string>& lines) {
-    if (lines.empty() || indent < 0 || indent > 127) throw std::invalid_argument("bad message");
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i].size() > 127) throw std::invalid_argument("message line too long");
-      Add(i == 0 ? kShowMessage : kMessageLine, indent, lines[i], {});
-    }
-    ++messages_;
-  }
-
-  // A block inside a branch ends with an empty command one level deeper.
-  void EndBlock(int indent) { Add(kEnd, indent, "", {}); }
-
-  int Messages() const { return messages_; }
-  std::size_t Size() const { return bytes_.size(); }
-  // The list ends with command 0.
-  std::string Finish() const { return bytes_ + std::string(4, '\0'); }
-
- private:
-  std::string bytes_;
-  int messages_ = 0;
-};
 
 // ---------------------------------------------------------- structures
 
