@@ -260,7 +260,8 @@ class TWinControl : public TControl {
   void SetText(const std::string& text) override;
 
   bool TabStop = false;
-  void SetFocus();
+  // Virtual: a control may note something before it takes the focus.
+  virtual void SetFocus();
   bool Focused() const;
   bool CanFocus() const;
 

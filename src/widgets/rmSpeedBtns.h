@@ -1,0 +1,386 @@
+// TrmSpeedButton: a windowless push button with a glyph strip, three styles
+// (plain, combo-box arrow, split button with a drop-down part) and flat hot
+// tracking; TButtonGlyph and its image lists shared per glyph size.
+//
+// The state machine (TSpeedButtonModel), the face plan, the glyph layout,
+// the glyph images as pixel arrays and the glyph-list cache bookkeeping are
+// portable; the control, the image lists and the painting are Win32.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Canvas.h"
+#include "Classes.h"
+#include "Colors.h"
+#include "Types.h"
+
+#ifdef _WIN32
+#include "Controls.h"
+#include "Graphics.h"
+#include <commctrl.h>
+#endif
+
+namespace quillfen::widgets {
+
+using vcl::TCanvas;
+using vcl::TColor;
+using vcl::TPoint;
+using vcl::TRect;
+
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+enum TrmSpeedButtonStyle { sbsNormal, sbsComboButton, sbsMenu };
+enum TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMenuDown = 4 };
+constexpr int kButtonStateCount = 5;
+
+// Draws text twice, in clBtnHighlight one pixel down-right and clBtnShadow
+// over it, with a clear brush; rect grows by one pixel right and down. With
+// dtCalcRect in format it only measures.
+void DrawEmbossedText(TCanvas& canvas, const std::string& text, TRect& rect, unsigned format);
+
+// True when key is the accelerator ("&x") of caption, case-insensitively.
+bool IsAccel(char key, const std::string& caption);
+
+// ------------------------------------------------------------ state machine
+
+// What a mouse or property event asks of the control.
+struct TButtonAction {
+  bool Invalidate = false;
+  bool Repaint = false;
+  bool Click = false;
+  bool PopupMenu = false;
+  bool BroadcastGroup = false;  // send CM_BUTTONPRESSED to the parent's controls
+  bool UpdateTracking = false;
+};
+
+// The properties and state rules of a speed button.
+class TSpeedButtonModel {
+ public:
+  int GroupIndex() const { return groupIndex_; }
+  bool Down() const { return down_; }
+  bool AllowAllUp() const { return allowAllUp_; }
+  bool Flat() const { return flat_; }
+  bool Transparent() const { return transparent_; }
+  TrmSpeedButtonStyle Style() const { return style_; }
+  int MenuButtonWidth() const { return menuButtonWidth_; }
+  int Margin() const { return margin_; }
+  int Spacing() const { return spacing_; }
+
+  TButtonState State = bsUp;
+  bool Dragging = false;
+  bool Hot = false;
+  bool MenuPressed = false;
+
+  TButtonAction SetDown(bool value);
+  TButtonAction SetGroupIndex(int value);
+  TButtonAction SetAllowAllUp(bool value);
+  TButtonAction SetFlat(bool value);
+  TButtonAction SetTransparent(bool value);
+  TButtonAction SetStyle(TrmSpeedButtonStyle value);
+  TButtonAction SetMenuButtonWidth(int value);
+  TButtonAction SetMargin(int value);  // below -1: ignored
+  TButtonAction SetSpacing(int value);
+
+  // Another button of the parent announced itself down (CM_BUTTONPRESSED).
+  TButtonAction ButtonPressed(int group, bool senderDown, bool senderAllowAllUp);
+
+  TButtonAction MouseDown(bool enabled, int x, int y, int clientWidth);
+  TButtonAction MouseMove(int x, int y, int clientWidth, int clientHeight);
+  TButtonAction MouseUp(int x, int y, int clientWidth, int clientHeight);
+  // The state correction every paint starts with.
+  void SyncEnabled(bool enabled);
+
+  bool Pressed() const { return State == bsDown || State == bsExclusive; }
+
+ private:
+  int groupIndex_ = 0;
+  bool down_ = false;
+  bool allowAllUp_ = false;
+  bool flat_ = false;
+  bool transparent_ = true;
+  TrmSpeedButtonStyle style_ = sbsNormal;
+  int menuButtonWidth_ = 11;
+  int margin_ = -1;
+  int spacing_ = 4;
+};
+
+// ---------------------------------------------------------------- face plan
+
+enum class TFaceStepKind {
+  FrameControl,  // DrawFrameControl DFC_BUTTON with Flags; Adjust shrinks the rect by 2
+  Frame3D,       // top/left lines in Color1, bottom/right in Color2, then shrink by 1
+  FrameRect,     // one-pixel frame in Color1, then shrink by 1
+  Edge,          // DrawEdge with Flags (edge) and Flags2 (BF_*)
+  Fill,          // solid fill in Color1
+  Pattern,       // 8x8 checker of Color1 (set bits) over Color2
+  Shrink,        // the rect shrinks by one pixel
+};
+
+struct TFaceStep {
+  TFaceStepKind Kind;
+  TRect Rect;
+  unsigned Flags = 0;
+  unsigned Flags2 = 0;
+  TColor Color1 = vcl::clNone;
+  TColor Color2 = vcl::clNone;
+};
+
+// The Win32 values the plan carries.
+enum : unsigned {
+  kDfcButton = 4, kDfcsButtonPush = 0x10, kDfcsAdjustRect = 0x2000, kDfcsPushed = 0x200,
+  kBdrSunkenOuter = 2, kBdrRaisedInner = 4, kBfRect = 15, kBfMiddle = 0x800,
+};
+
+struct TFacePlan {
+  std::vector<TFaceStep> Steps;
+  TRect Content;        // where glyph and caption are laid out
+  TPoint Offset;        // added to glyph and caption positions
+  TRect MenuArrow;      // split face: the rect the arrow is centred in
+  bool Split = false;
+};
+
+struct TFaceInput {
+  const TSpeedButtonModel* Model;
+  int Width = 0;
+  int Height = 0;
+  bool Designing = false;
+  TColor Color = vcl::clBtnFace;
+};
+
+// The face drawing of the current state; throws vcl::Exception("Unknown
+// button style.") for a style value outside the three.
+TFacePlan PlanFace(const TFaceInput& input);
+
+// ----------------------------------------------------------- glyph layout
+
+struct TGlyphLayout {
+  TPoint GlyphPos;
+  TRect TextBounds;
+};
+
+// Places glyph and caption in client: glyph left/right of the text or
+// above/below it, centred on the other axis; margin and spacing of -1 centre.
+TGlyphLayout CalcButtonLayout(const TRect& client, TPoint offset, TPoint textSize,
+                              TPoint glyphSize, TButtonLayout layout, int margin, int spacing);
+
+// NumGlyphs a newly assigned strip implies, or 0 to keep the current value.
+int NumGlyphsForStrip(int width, int height);
+// The strip slot an image of state is cut from.
+int GlyphSlotForState(TButtonState state, int numGlyphs);
+
+// ---------------------------------------------------------- pixel images
+
+struct TPixelImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<TColor> Pixels;  // RGB, rows top to bottom
+  TPixelImage() = default;
+  TPixelImage(int width, int height, TColor fill)
+      : Width(width), Height(height), Pixels(static_cast<size_t>(width) * height, fill) {}
+  TColor& At(int x, int y) { return Pixels[static_cast<size_t>(y) * Width + x]; }
+  TColor At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+  friend bool operator==(const TPixelImage&, const TPixelImage&) = default;
+};
+
+// One slot of a strip of numGlyphs images.
+TPixelImage CutSlot(const TPixelImage& strip, int slot, int numGlyphs);
+// The image of the disabled state, on face: a single image is embossed from
+// its non-transparent pixels; a strip's slot 1 has white turned to highlight,
+// grey to shadow and the transparent colour to face.
+TPixelImage DisabledGlyphImage(const TPixelImage& strip, int numGlyphs, TColor transparent,
+                               TColor face, TColor highlight, TColor shadow);
+// Every pure black pixel becomes text, every other pixel face (RGB values).
+void RecolorPixels(TPixelImage& image, TColor face, TColor text);
+
+// ------------------------------------------------------------ glyph cache
+
+// The slot bookkeeping of one image list of a fixed image size.
+class TGlyphList {
+ public:
+  TGlyphList(int width, int height);
+  ~TGlyphList();
+  TGlyphList(const TGlyphList&) = delete;
+  TGlyphList& operator=(const TGlyphList&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // The lowest free slot, marked used; the list grows when none is free.
+  int AllocateIndex();
+  void Delete(int index);
+  int Count() const { return count_; }       // used slots
+  int Capacity() const { return static_cast<int>(used_.size()); }
+  static int LiveLists();
+
+#ifdef _WIN32
+  // Stores image in a free slot; pixels equal to mask are transparent.
+  int AddMasked(const TPixelImage& image, TColor mask);
+  HIMAGELIST Handle() const { return list_; }
+#endif
+
+ private:
+  int width_;
+  int height_;
+  std::vector<bool> used_;
+  int count_ = 0;
+#ifdef _WIN32
+  HIMAGELIST list_ = nullptr;
+#endif
+};
+
+// Hands out the glyph list of one image size, shared by all glyphs of that size.
+class TGlyphCache {
+ public:
+  TGlyphCache() = default;
+  ~TGlyphCache();
+  TGlyphCache(const TGlyphCache&) = delete;
+  TGlyphCache& operator=(const TGlyphCache&) = delete;
+  TGlyphList* GetList(int width, int height);
+  // A list without used slots leaves the cache and is freed.
+  void ReturnList(TGlyphList* list);
+  bool Empty() const { return lists_.empty(); }
+  int ListCount() const { return static_cast<int>(lists_.size()); }
+
+ private:
+  std::vector<TGlyphList*> lists_;
+};
+
+// The module-wide cache: created on first need, freed with the last glyph
+// once it is empty. Null when there is none.
+TGlyphCache* CurrentGlyphCache();
+TGlyphCache& GlyphCache();
+void ReleaseGlyphCacheIfEmpty();
+
+// The image indexes of one glyph in its borrowed list.
+class TGlyphSlots {
+ public:
+  TGlyphSlots() { Reset(); }
+  ~TGlyphSlots() { Invalidate(); }
+  TGlyphSlots(const TGlyphSlots&) = delete;
+  TGlyphSlots& operator=(const TGlyphSlots&) = delete;
+  // Gives every built image back; the list returns to the cache.
+  void Invalidate();
+  // The list for images of this size, borrowed from the cache on first use.
+  TGlyphList& List(int width, int height);
+  TGlyphList* CurrentList() const { return list_; }
+  int Index(TButtonState state) const { return indexes_[state]; }
+  void SetIndex(TButtonState state, int index) { indexes_[state] = index; }
+
+ private:
+  void Reset();
+  TGlyphList* list_ = nullptr;
+  int indexes_[kButtonStateCount];
+};
+
+#ifdef _WIN32
+
+// Pixels of a bitmap, and a new 24-bit DIB section holding pixels (the caller owns it).
+TPixelImage ReadPixels(vcl::TBitmap& bitmap);
+HBITMAP CreateBitmapOf(const TPixelImage& image);
+
+class TButtonGlyph : public vcl::TObject {
+ public:
+  TButtonGlyph();
+  ~TButtonGlyph() override;
+  std::string ClassName() const override { return "TButtonGlyph"; }
+
+  vcl::TBitmap& Glyph() { return original_; }
+  void SetGlyph(const vcl::TBitmap& value);
+  int NumGlyphs() const { return numGlyphs_; }
+  void SetNumGlyphs(int value);
+  TColor TransparentColor() const { return transparentColor_; }
+  // Drops every built image (system colours changed, new bitmap).
+  void Invalidate();
+  // Builds the image of state if it is not built yet; its list index or -1.
+  int CreateButtonGlyph(TButtonState state);
+  TGlyphSlots& Slots() { return slots_; }
+  static int LiveGlyphs();
+
+  // Lays out and draws glyph and caption into client; returns the text bounds.
+  TRect Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption,
+             TButtonLayout layout, int margin, int spacing, TButtonState state,
+             bool transparent);
+
+  std::function<void()> OnChange;
+
+ private:
+  void GlyphChanged();
+  vcl::TBitmap original_;
+  TGlyphSlots slots_;
+  TColor transparentColor_ = vcl::clOlive;
+  int numGlyphs_ = 1;
+  bool updating_ = false;
+};
+
+class TrmCustomSpeedButton : public vcl::TGraphicControl {
+ public:
+  explicit TrmCustomSpeedButton(vcl::TComponent* owner);
+  ~TrmCustomSpeedButton() override;
+  std::string ClassName() const override { return "TrmSpeedButton"; }
+
+  int GroupIndex() const { return model_.GroupIndex(); }
+  void SetGroupIndex(int value) { Apply(model_.SetGroupIndex(value)); }
+  bool Down() const { return model_.Down(); }
+  void SetDown(bool value) { Apply(model_.SetDown(value)); }
+  bool AllowAllUp() const { return model_.AllowAllUp(); }
+  void SetAllowAllUp(bool value) { Apply(model_.SetAllowAllUp(value)); }
+  bool Flat() const { return model_.Flat(); }
+  void SetFlat(bool value) { Apply(model_.SetFlat(value)); }
+  bool Transparent() const { return model_.Transparent(); }
+  void SetTransparent(bool value);
+  TrmSpeedButtonStyle Style() const { return model_.Style(); }
+  void SetStyle(TrmSpeedButtonStyle value) { Apply(model_.SetStyle(value)); }
+  int MenuButtonWidth() const { return model_.MenuButtonWidth(); }
+  void SetMenuButtonWidth(int value) { Apply(model_.SetMenuButtonWidth(value)); }
+  int Margin() const { return model_.Margin(); }
+  void SetMargin(int value) { Apply(model_.SetMargin(value)); }
+  int Spacing() const { return model_.Spacing(); }
+  void SetSpacing(int value) { Apply(model_.SetSpacing(value)); }
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout value);
+  vcl::TBitmap& Glyph() { return glyph_.Glyph(); }
+  void SetGlyph(const vcl::TBitmap& value) { glyph_.SetGlyph(value); }
+  int NumGlyphs() const { return glyph_.NumGlyphs(); }
+  void SetNumGlyphs(int value) { glyph_.SetNumGlyphs(value); }
+  // Borrowed; shown under the menu part of an sbsMenu button.
+  HMENU DropDownMenu() const { return dropDownMenu_; }
+  void SetDropDownMenu(HMENU menu) { dropDownMenu_ = menu; }
+
+  TButtonState State() const { return model_.State; }
+  bool Hot() const { return model_.Hot; }
+  bool Dragging() const { return model_.Dragging; }
+  const TSpeedButtonModel& Model() const { return model_; }
+  TButtonGlyph& ButtonGlyph() { return glyph_; }
+
+  vcl::TNotifyEvent OnDblClick;
+  void Click() override;
+  // Live speed buttons of the module.
+  static int ButtonCount();
+
+ protected:
+  void Loaded() override;
+  void Paint(TCanvas& canvas) override;
+  void WndProc(vcl::TMessage& message) override;
+  // Shows the drop-down menu at a screen point; tests replace it.
+  virtual void PopupDropDown(TPoint screen);
+  void UpdateTracking();
+
+ private:
+  void Apply(const TButtonAction& action);
+  void PaintFace(TCanvas& canvas, const TFacePlan& plan);
+  void PaintContent(TCanvas& canvas, const TFacePlan& plan);
+  TSpeedButtonModel model_;
+  TButtonGlyph glyph_;
+  TButtonLayout layout_ = blGlyphLeft;
+  HMENU dropDownMenu_ = nullptr;
+};
+
+class TrmSpeedButton : public TrmCustomSpeedButton {
+ public:
+  explicit TrmSpeedButton(vcl::TComponent* owner) : TrmCustomSpeedButton(owner) {}
+};
+
+#endif
+
+}  // namespace quillfen::widgets
