@@ -72,7 +72,9 @@ TMessageDialogLayout MessageDialogLayout(int pixelsPerInch, bool withHelp) {
 }
 
 const char* MessageDialogCaption(bool stop, TDialogLanguage language) {
-  const int index = language >= 0 && language < kProLanguageCount ? language : dlEnglish;
+  // A value read from a stream may lie outside the enumeration.
+  const int value = static_cast<int>(language);
+  const int index = value >= 0 && value < kProLanguageCount ? value : static_cast<int>(dlEnglish);
   return stop ? kCaptions[index].Stop : kCaptions[index].Info;
 }
 
