@@ -9,23 +9,13 @@
 #include "Graphics.h"
 #include "WinTestSupport.h"
 #include "rmGauge.h"
+#include "ProgramGauge.h"
 
 using namespace quillfen::vcl;
 using namespace quillfen::widgets;
+using quillfen::testing::ProgramGauge;
 
 namespace {
-
-TGaugeState ProgramGauge(int percent) {
-  TGaugeState s;
-  s.Border = gbNone;
-  s.Shape = gsHorzRect;
-  s.GradientFill = true;
-  s.Percent = percent;
-  s.FillColor = clBlack;
-  s.GradientColor = clBlue;
-  s.MedianColor = clNavy;
-  return s;
-}
 
 // The main window's lower edge: a status bar with the gauge over panel 1.
 struct TGaugeForm {

@@ -6,27 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "ProgramGauge.h"
 #include "RecordingCanvas.h"
 #include "Math.h"
 #include "Types.h"
 
 using namespace quillfen::widgets;
+using quillfen::testing::ProgramGauge;
 using namespace quillfen::vcl;
 
 namespace {
-
-// The main window's gauge.
-TGaugeState ProgramGauge(int percent) {
-  TGaugeState s;
-  s.Border = gbNone;
-  s.Shape = gsHorzRect;
-  s.GradientFill = true;
-  s.Percent = percent;
-  s.FillColor = clBlack;
-  s.GradientColor = clBlue;
-  s.MedianColor = clNavy;
-  return s;
-}
 
 std::vector<TCanvasCall> OnSurface(const TRecordingCanvas& canvas, const std::string& op,
                                    int surface = 1) {
