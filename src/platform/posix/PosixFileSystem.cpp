@@ -141,14 +141,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::string LoadFile(const std::string& path) const override {
-    const std::optional<std::string> resolved = ResolveFile(path);
-    if (!resolved) throw FileError("File not found: '" + path + "'");
-    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) Fail("Cannot open", path, errno);
-    struct stat st;
-    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
-    if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+    std::uint64_t size = 0;
+    UniqueFd fd = OpenExistingFile(path, size);
     std::string data = BufferForFile(path, size);
     std::size_t done = 0;
     while (done < data.size()) {
@@ -186,15 +180,9 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::unique_ptr<FileReader> OpenRead(const std::string& path) const override {
-    const std::optional<std::string> resolved = ResolveFile(path);
-    if (!resolved) throw FileError("File not found: '" + path + "'");
-    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) Fail("Cannot open", path, errno);
-    struct stat st;
-    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
-    if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
-    return std::make_unique<PosixReader>(std::move(fd), static_cast<std::uint64_t>(st.st_size),
-                                         path);
+    std::uint64_t size = 0;
+    UniqueFd fd = OpenExistingFile(path, size);
+    return std::make_unique<PosixReader>(std::move(fd), size, path);
   }
 
   bool DeleteFile(const std::string& path) override {
@@ -258,6 +246,19 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // An existing file, not a folder, opened for reading, and its size.
+  static UniqueFd OpenExistingFile(const std::string& path, std::uint64_t& size) {
+    const std::optional<std::string> resolved = ResolveFile(path);
+    if (!resolved) throw FileError("File not found: '" + path + "'");
+    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) Fail("Cannot open", path, errno);
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
+    if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
+    size = static_cast<std::uint64_t>(st.st_size);
+    return fd;
+  }
+
   static bool CopyData(int in, int out) {
     constexpr std::size_t kChunk = 1 << 16;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunk]);
