@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <exception>
 #include <memory>
-#include <thread>
 #include <cstring>
 #include <vector>
 
@@ -278,50 +276,20 @@ void ExtractWordsFromData(std::string_view data, StringList& words, const Progre
     if (progress) schedule.ReportUpTo(position, progress);
   };
 
-  // Large data is read by two threads, split where no word is cut; the
-  // first half's words come first, so the first spelling still wins.
-  constexpr std::size_t kParallelFrom = 8u << 20;
+  // Slices end where no word is cut, so that the gauge moves as we go. (The
+  // scan itself collects its words on a thread of its own while it builds.)
   constexpr std::size_t kSlice = 1u << 20;
-  std::size_t split = size;
-  if (size >= kParallelFrom && std::thread::hardware_concurrency() > 1) {
-    split = size / 2;
-    while (split < size && kWordChar[static_cast<unsigned char>(bytes[split])]) ++split;
+  WordCollector collector;
+  std::size_t position = 0;
+  while (position < size) {
+    report(position);
+    std::size_t sliceEnd = std::min(size, position + kSlice);
+    while (sliceEnd < size && kWordChar[static_cast<unsigned char>(bytes[sliceEnd])]) ++sliceEnd;
+    CollectWords(bytes, position, sliceEnd, collector);
+    position = sliceEnd;
   }
-  WordCollector second;
-  std::exception_ptr secondFailure;
-  std::thread helper;
-  if (split < size) {
-    helper = std::thread([&] {
-      try {
-        CollectWords(bytes, split, size, second);
-      } catch (...) {
-        secondFailure = std::current_exception();
-      }
-    });
-  }
-  WordCollector first;
-  try {
-    // Slices end where no word is cut, so that the gauge moves as we go.
-    std::size_t position = 0;
-    while (position < split) {
-      report(position);
-      std::size_t sliceEnd = std::min(split, position + kSlice);
-      while (sliceEnd < split && kWordChar[static_cast<unsigned char>(bytes[sliceEnd])]) ++sliceEnd;
-      CollectWords(bytes, position, sliceEnd, first);
-      position = sliceEnd;
-    }
-  } catch (...) {
-    if (helper.joinable()) helper.join();
-    throw;
-  }
-  if (helper.joinable()) helper.join();
-  if (secondFailure) std::rethrow_exception(secondFailure);
   report(size);
-
-  std::vector<std::string> found = first.Take();
-  std::vector<std::string> more = second.Take();
-  found.insert(found.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-  words.AddAll(std::move(found));
+  words.AddAll(collector.Take());
 }
 
 struct WordStream::Impl {

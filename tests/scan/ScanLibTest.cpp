@@ -83,7 +83,7 @@ TEST(ExtractWords, ReportsProgressBeforeEachBlockWhenThePercentChanges) {
   EXPECT_TRUE(sequence(0).empty());
 }
 
-// Large data is read in slices and by two threads; the list and the gauge
+// Large data is read in slices; the list and the gauge
 // must not show it.
 TEST(ExtractWords, LargeDataGivesTheSameWordsSpellingsAndGauge) {
   std::mt19937 rng(99);
