@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "Forms.h"
+
 namespace quillfen::vcl {
 
 namespace {
@@ -26,7 +28,13 @@ void TStatusBar::CreateParams(TCreateParams& p) {
   p.SystemClass = STATUSCLASSNAMEA;
   // The framework places it; the control must not move or size itself.
   p.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE;
-  if (SizeGrip) p.Style |= SBARS_SIZEGRIP;
+  // A grip on a window that cannot be resized would promise what it cannot do.
+  const TWinControl* top = Parent();
+  while (top && top->Parent()) top = top->Parent();
+  const auto* form = dynamic_cast<const TCustomForm*>(top);
+  const bool sizeable = !form || form->BorderStyle() == TFormBorderStyle::bsSizeable ||
+                        form->BorderStyle() == TFormBorderStyle::bsSizeToolWin;
+  if (SizeGrip && sizeable) p.Style |= SBARS_SIZEGRIP;
 }
 
 void TStatusBar::HandleCreated() { UpdatePanels(); }

@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "Math.h"
@@ -119,6 +120,55 @@ bool TBitmap::LoadFromResourceName(HINSTANCE module, const std::string& name) {
   HBITMAP bitmap = static_cast<HBITMAP>(
       ::LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bitmap) return false;
+  SetHandle(bitmap);
+  return true;
+}
+
+bool TBitmap::LoadFromBmpData(const std::uint8_t* data, std::size_t size) {
+  auto u16 = [&](std::size_t at) { return static_cast<unsigned>(data[at] | data[at + 1] << 8); };
+  auto u32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
+                                      static_cast<std::uint32_t>(data[at + 3]) << 24);
+  };
+  constexpr std::size_t kFileHeader = 14;
+  if (!data || size < kFileHeader + sizeof(BITMAPINFOHEADER) || data[0] != 'B' || data[1] != 'M')
+    return false;
+  const std::uint32_t bitsOffset = u32(10);
+  const std::uint32_t infoSize = u32(kFileHeader);
+  if (infoSize < sizeof(BITMAPINFOHEADER) || infoSize > size - kFileHeader) return false;
+  const auto width = static_cast<std::int32_t>(u32(kFileHeader + 4));
+  const auto height = static_cast<std::int32_t>(u32(kFileHeader + 8));
+  const unsigned bitCount = u16(kFileHeader + 14);
+  const std::uint32_t compression = u32(kFileHeader + 16);
+  std::uint32_t colours = u32(kFileHeader + 32);
+  if (width <= 0 || width > 16384 || height == 0 || height > 16384 || height < -16384) return false;
+  if (compression != BI_RGB) return false;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) return false;
+  if (bitCount <= 8 && (colours == 0 || colours > (1u << bitCount))) colours = 1u << bitCount;
+  if (bitCount > 8) colours = 0;
+  const std::size_t paletteEnd = kFileHeader + infoSize + std::size_t{colours} * 4;
+  const std::size_t stride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
+  const std::size_t rows = static_cast<std::size_t>(height < 0 ? -height : height);
+  if (paletteEnd > size || bitsOffset < paletteEnd || bitsOffset > size ||
+      size - bitsOffset < stride * rows)
+    return false;
+
+  // The header and palette as they stand, so that a 256-colour picture keeps its colours.
+  std::vector<std::uint8_t> info(data + kFileHeader, data + paletteEnd);
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  if (infoSize > sizeof(BITMAPINFOHEADER))  // drop the extra header fields before the palette
+    info.erase(info.begin() + sizeof(BITMAPINFOHEADER), info.begin() + infoSize);
+  header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  header->biClrUsed = colours;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap || !bits) {
+    if (bitmap) ::DeleteObject(bitmap);
+    return false;
+  }
+  std::memcpy(bits, data + bitsOffset, stride * rows);
   SetHandle(bitmap);
   return true;
 }

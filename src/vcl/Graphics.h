@@ -3,6 +3,8 @@
 
 #include "WinApi.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -68,6 +70,9 @@ class TBitmap : public TObject {
   HBITMAP Handle() const { return bitmap_; }
   // A bitmap resource of the module; false when there is none of that name.
   bool LoadFromResourceName(HINSTANCE module, const std::string& name);
+  // A BMP file's bytes (as a form description stores a picture); false, with
+  // the bitmap unchanged, when they are not a bitmap this can show.
+  bool LoadFromBmpData(const std::uint8_t* data, std::size_t size);
   // Writes a 24-bit BMP file; false on failure.
   bool SaveToFile(const std::string& path) const;
   // The colour of one pixel as RGB (red in the low byte).

@@ -1,0 +1,47 @@
+// The import dialog: lists the files a scan found, copies the selected ones
+// into the project, and adds Harmony.dll and the full-package flag when its
+// check boxes say so. Created once at start-up and only hidden between
+// scans, so the check boxes keep their state.
+#pragma once
+
+#include <string>
+
+#include "Forms.h"
+#include "Host.h"
+#include "StdCtrls.h"
+#include "StringList.h"
+
+namespace quillfen::widgets {
+class TProStopDialog;
+class TProInfoDialog;
+}  // namespace quillfen::widgets
+
+namespace quillfen::app {
+
+class TfrmImportFiles : public vcl::TForm, public Reporter {
+ public:
+  explicit TfrmImportFiles(vcl::TComponent* owner);
+  ~TfrmImportFiles() override;
+  std::string ClassName() const override { return "TfrmImportFiles"; }
+
+  vcl::TLabel* lblInfo = nullptr;
+  vcl::TGroupBox* grpFound = nullptr;
+  vcl::TListBox* lstFiles = nullptr;
+  vcl::TButton* btnAdd = nullptr;
+  vcl::TButton* btnClose = nullptr;
+  vcl::TCheckBox* ckUpdateINI = nullptr;
+  vcl::TCheckBox* ckAddHarmony = nullptr;
+  widgets::TProInfoDialog* dlgInfo = nullptr;
+  widgets::TProStopDialog* dlgStop = nullptr;
+
+  // Shows the found files modally and carries out the user's choice.
+  void ImportFiles(const StringList& found, const std::string& rtpPath, const std::string& projectFolder);
+
+  void ReportStop(std::string_view title, std::string_view message) override;
+  void ReportInfo(std::string_view title, std::string_view message) override;
+};
+
+// The import dialog once the application created it (null before).
+TfrmImportFiles* frmImportFiles();
+
+}  // namespace quillfen::app
