@@ -32,6 +32,8 @@ TfrmImportFiles::TfrmImportFiles(TComponent* owner) : TForm(owner) {
   dlgInfo = &FindFormComponent<TProInfoDialog>(*this, "dlgInfo");
   dlgStop = &FindFormComponent<TProStopDialog>(*this, "dlgStop");
   if (!importWindow) importWindow = this;
+  // The window exists from the start, hidden, like the main window.
+  Handle();
 }
 
 TfrmImportFiles::~TfrmImportFiles() {
