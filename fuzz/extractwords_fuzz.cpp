@@ -30,6 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   if (size > 0 && size < 64 && bytes[0] % 16 == 0) {
     while (data.size() < 520000) data += data;
   }
+  // Every one- and two-character word first, so that the rest is scanned
+  // the way binary data is once such words are all known.
+  if (size > 0 && bytes[0] % 16 == 1) {
+    const std::string alphabet = "-_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string preamble;
+    for (char a : alphabet) preamble += std::string(1, a) + " ";
+    for (char a : alphabet)
+      for (char b : alphabet) preamble += std::string{a, b, ' '};
+    data = preamble + data;
+  }
   std::set<std::string> folded;
   std::vector<std::string> firstSpelling;
   std::string word;

@@ -64,6 +64,7 @@ class WordCollector {
       std::uint8_t& seen = short_[kBase[length] + code];
       if (seen) return;
       seen = 1;
+      ++shortSeen_[length];
       words_.emplace_back(word, length);
       return;
     }
@@ -85,6 +86,12 @@ class WordCollector {
   }
 
   std::vector<std::string> Take() { return std::move(words_); }
+
+  // Every word of one (two) characters has been met: further ones change
+  // nothing, and the scanner may skip them. In binary data that happens
+  // within the first megabytes, and such words are most of what it holds.
+  bool AllSingles() const { return shortSeen_[1] == kWordCodes; }
+  bool AllPairs() const { return shortSeen_[2] == kWordCodes * kWordCodes; }
 
  private:
   struct Slot {
@@ -140,7 +147,9 @@ class WordCollector {
     }
   }
 
+  static constexpr std::size_t kWordCodes = 38;  // '-', '_', ten digits, 26 letters
   std::vector<std::uint8_t> short_;
+  std::size_t shortSeen_[4] = {0, 0, 0, 0};
   std::vector<Slot> packed_;
   std::size_t packedUsed_ = 0;
   std::vector<Slot> slots_;
@@ -205,7 +214,18 @@ void CollectWords(const char* bytes, std::size_t begin, std::size_t end, WordCol
   for (; i + 64 <= end; i += 64) {
     std::uint64_t m = WordMask64(bytes + i);
     std::uint64_t previous = inWord ? 1 : 0;
-    std::uint64_t edges = m ^ ((m << 1) | previous);
+    const std::uint64_t before = (m << 1) | previous;  // bit b: byte b - 1 is a word character
+    std::uint64_t edges = m ^ before;
+    if (collector.AllSingles()) {
+      // Words that start and end inside these 64 bytes: drop both edges.
+      const std::uint64_t starts = m & ~before;
+      const std::uint64_t singles = starts & ~(m >> 1) & (~0ull >> 1);
+      edges &= ~(singles | (singles << 1));
+      if (collector.AllPairs()) {
+        const std::uint64_t pairs = starts & (m >> 1) & ~(m >> 2) & (~0ull >> 2);
+        edges &= ~(pairs | (pairs << 2));
+      }
+    }
     while (edges != 0) {
       unsigned bit = static_cast<unsigned>(std::countr_zero(edges));
       edges &= edges - 1;

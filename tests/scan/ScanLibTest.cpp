@@ -136,6 +136,57 @@ TEST(ExtractWords, LargeDataGivesTheSameWordsSpellingsAndGauge) {
   EXPECT_EQ(seen, expected);
 }
 
+// Once every one- and two-character word has been met the scanner skips
+// such words; longer words right beside them, at 64-byte edges and in other
+// letter case must still come out exactly.
+TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
+  const std::string alphabet = "-_0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string data;
+  for (char a : alphabet) data += std::string(1, a) + " ";
+  for (char a : alphabet)
+    for (char b : alphabet) data += std::string{a, b, '.'};
+  std::mt19937 rng(7);
+  const std::string chars = "aAbBcCxX09-_ .\x01\xFF";
+  const std::size_t start = data.size();
+  data.resize(start + (3u << 20));
+  for (std::size_t i = start; i < data.size(); ++i) data[i] = chars[rng() % chars.size()];
+  // Short and long words planted on both sides of 64-byte edges.
+  for (std::size_t at = start + 4096; at + 80 < data.size(); at += 64 * 997) {
+    const std::size_t edge = at - at % 64;
+    data.replace(edge - 3, 7, ".Q.Qz.");
+    data.replace(edge + 20, 9, ".Zq9_Zq.");
+  }
+  data.replace(data.size() - 5, 5, " Zq9_");
+
+  std::set<std::string> folded;
+  std::vector<std::string> firstSpelling;
+  std::string word;
+  auto lower = [](std::string w) {
+    for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return w;
+  };
+  for (std::size_t i = 0; i <= data.size(); ++i) {
+    char c = i < data.size() ? data[i] : ' ';
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') {
+      word += c;
+      continue;
+    }
+    if (!word.empty() && folded.insert(lower(word)).second) firstSpelling.push_back(word);
+    word.clear();
+  }
+  StringList list(true);
+  ExtractWordsFromData(data, list, nullptr);
+  ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
+  for (const auto& w : firstSpelling) {
+    int at = list.IndexOf(w);
+    ASSERT_GE(at, 0) << w;
+    EXPECT_EQ(list[at], w);
+  }
+  EXPECT_EQ(list[list.IndexOf("q")], "q");  // met in lower case first
+  EXPECT_GE(list.IndexOf("QZ"), 0);
+  EXPECT_GE(list.IndexOf("zq9_zq"), 0);
+}
+
 TEST(RoundedPercent, RoundsHalvesToEven) {
   EXPECT_EQ(RoundedPercent(1, 200), 0);  // 0.5
   EXPECT_EQ(RoundedPercent(3, 200), 2);  // 1.5
