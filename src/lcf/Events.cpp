@@ -120,6 +120,19 @@ void ReadMoves(Moves& moves, const std::string& where, Collected& out) {
   }
 }
 
+// Commands that can name a file; the rest need no location text.
+bool NamesFile(std::int32_t code) {
+  switch (code) {
+    case kChangeFace: case kChangeHeroGraphic: case kChangeHeroFace: case kChangeVehicleGraphic:
+    case kChangeSystemMusic: case kChangeSystemSound: case kChangeSystemGraphics:
+    case kEnemyEncounter: case kShowPicture: case kMoveEvent: case kPlayMusic: case kPlaySound:
+    case kPlayMovie: case kChangeParallax: case kChangeBattleBackground:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void AddCommand(const Command& c, const std::string& where, Collected& out) {
   const std::string at = where + ": " + CommandName(c.code);
   switch (c.code) {
@@ -186,7 +199,7 @@ void Guarded(Collected& out, const std::string& file, const std::function<void()
 void ReadCommandList(Cursor& in, const std::string& where, Collected& out) {
   Command c;
   for (int index = 1; !in.AtEnd() && ReadCommand(in, c); ++index) {
-    AddCommand(c, where + ", command " + std::to_string(index), out);
+    if (NamesFile(c.code)) AddCommand(c, where + ", command " + std::to_string(index), out);
   }
 }
 

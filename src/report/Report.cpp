@@ -169,6 +169,12 @@ std::string Display(std::string_view bytes, const Decoder& decode, Encoding enco
 // more of them, then cp1252.
 Encoding Detect(const lcf::Collected& collected, const Place& project, const Place& rtp,
                 const Decoder& decode) {
+  const bool allAscii = std::all_of(
+      collected.references.begin(), collected.references.end(), [](const lcf::Reference& r) {
+        return std::all_of(r.name.begin(), r.name.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      });
+  if (allAscii) return Encoding::kCp1252;  // both read ASCII alike
   auto score = [&](Encoding e) {
     std::pair<int, int> s{0, 0};
     for (const lcf::Reference& r : collected.references) {
@@ -245,6 +251,8 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
                                                       : "cp1252";
 
   std::array<std::set<std::string>, lcf::kFolderCount> used;
+  // Many references share a name: sort each list once, small.
+  std::set<std::string> neededSeen, missingSeen;
   for (const lcf::Reference& r : collected.references) {
     Entry e{r.folder, Display(r.name, options.decode, encoding),
             Display(r.where, options.decode, encoding), Status::kMissing, {}};
@@ -259,9 +267,12 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
       e.status = Status::kProject;
     } else if (target && !(e.files = rtp.Find(target->folder, keys)).empty()) {
       e.status = Status::kRtp;
-      report.needed.insert(report.needed.end(), e.files.begin(), e.files.end());
+      for (const std::string& f : e.files) {
+        if (neededSeen.insert(f).second) report.needed.push_back(f);
+      }
     } else {
-      report.missing.push_back(std::string(lcf::FolderName(r.folder)) + "\\" + e.name);
+      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
+      if (missingSeen.insert(AsciiLower(named)).second) report.missing.push_back(std::move(named));
     }
     report.references.push_back(std::move(e));
   }
