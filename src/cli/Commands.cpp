@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "Pipeline.h"
 #include "Platform.h"
+#include "ReportCommand.h"
 #include "TextCompare.h"
 
 #ifdef _WIN32
@@ -265,6 +266,29 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
   imp->add_flag("--full-package", import.fullPackage,
                 "set FullPackageFlag=1 in the project's RPG_RT.ini");
   AddCommonOptions(*imp, importCommon);
+  bool exact = false;
+  std::string importEncoding = "auto";
+  imp->add_flag("--exact", exact,
+                "copy from the exact reference report's needed list instead of the scan's");
+  imp->add_option("--encoding", importEncoding,
+                  "with --exact: code page of the game's names (auto, shift-jis, cp1252)");
+
+  ReportOptions reportOptions;
+  CLI::App* rep = app.add_subcommand(
+      "report", "read the game data as the engine does: every resource reference, and the "
+                "files needed, missing and unused");
+  rep->add_option("PROJECT", reportOptions.project, "the game project folder")->required();
+  rep->add_option("--rtp", reportOptions.rtp,
+                  "RTP folder (instead of the registry's RuntimePackagePath)");
+#ifndef _WIN32
+  rep->add_option("--wine-prefix", reportOptions.winePrefix,
+                  "Wine prefix whose user.reg names the RTP (default $WINEPREFIX or ~/.wine)");
+#endif
+  rep->add_option("--encoding", reportOptions.encoding,
+                  "code page of the game's names: auto (the one that finds more files), "
+                  "shift-jis or cp1252; Windows uses the system's ANSI code page");
+  rep->add_flag("--json", reportOptions.json, "print one JSON object");
+  rep->add_option("--html", reportOptions.html, "also write the report as an HTML page");
 
   std::string demoDir;
   bool demoQuiet = false;
@@ -283,7 +307,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
   } catch (const CLI::ParseError& e) {
     // Help of a subcommand arrives as CallForHelp from that subcommand.
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-      for (CLI::App* sub : {scan, imp, demo}) {
+      for (CLI::App* sub : {scan, imp, rep, demo}) {
         if (sub->parsed()) {
           out << sub->help();
           return kOk;
@@ -302,8 +326,20 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
       err << "quillfen: import takes either --all or a list of entries\n";
       return kUsage;
     }
+    if (exact) {
+      ReportOptions r;
+      r.project = importCommon.project;
+      r.rtp = importCommon.rtp;
+      r.editor = importCommon.editor;
+      r.winePrefix = importCommon.winePrefix;
+      r.encoding = importEncoding;
+      r.json = importCommon.json;
+      return RunExactImport(r, {import.all, import.entries, import.harmony, import.fullPackage},
+                            out, err);
+    }
     return Session(importCommon, out, err).Run(&import, false);
   }
+  if (rep->parsed()) return RunReport(reportOptions, out, err);
   return RunDemo(demoDir, demoQuiet, out, err);
 }
 

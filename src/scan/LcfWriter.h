@@ -104,6 +104,9 @@ enum Code : int {
 class Commands {
  public:
   void Add(int code, int indent, std::string_view text, std::initializer_list<std::int64_t> params) {
+    Add(code, indent, text, std::vector<std::int64_t>(params));
+  }
+  void Add(int code, int indent, std::string_view text, const std::vector<std::int64_t>& params) {
     PutBer(bytes_, code);
     PutBer(bytes_, indent);
     PutBer(bytes_, static_cast<std::int64_t>(text.size()));

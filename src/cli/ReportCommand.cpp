@@ -1,0 +1,238 @@
+#include "ReportCommand.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "CliHost.h"
+#include "Commands.h"
+#include "Import.h"
+#include "Messages.h"
+#include "Platform.h"
+#include "Report.h"
+#include "TextDecode.h"
+
+namespace quillfen::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+std::string Dump(const json& j) {
+  return j.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::optional<report::Encoding> ParseEncoding(const std::string& given) {
+  const std::string e = AsciiLower(given);
+  if (e == "auto") return report::Encoding::kAuto;
+  if (e == "shift-jis" || e == "shift_jis" || e == "sjis" || e == "cp932") {
+    return report::Encoding::kShiftJis;
+  }
+  if (e == "cp1252" || e == "windows-1252" || e == "latin1") return report::Encoding::kCp1252;
+  return std::nullopt;
+}
+
+report::Decoder PlatformDecoder() {
+  if (!NamesNeedDecoding()) return {};
+  return [](std::string_view bytes, report::Encoding e) {
+    return DecodeToUtf8(bytes, e == report::Encoding::kShiftJis ? CodePage::kShiftJis
+                                                                 : CodePage::kCp1252);
+  };
+}
+
+// The project and RTP as the report needs them; the exit code on failure.
+struct Setup {
+  std::unique_ptr<FileSystem> fileSystem;
+  std::unique_ptr<Registry> registry;
+  std::string projectShown;  // as given, made absolute
+  report::Options options;
+};
+
+int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
+  auto encoding = ParseEncoding(o.encoding);
+  if (!encoding) {
+    err << "quillfen: unknown encoding '" << o.encoding << "' (auto, shift-jis or cp1252)\n";
+    return kUsage;
+  }
+  s.fileSystem = MakeFileSystem();
+  s.registry = MakeRegistry({o.rtp, o.editor, o.winePrefix});
+  fs::path project = fs::absolute(fs::path(o.project)).lexically_normal();
+  s.projectShown = project.string();
+  while (s.projectShown.size() > 1 &&
+         (s.projectShown.back() == '/' || s.projectShown.back() == '\\')) {
+    s.projectShown.pop_back();
+  }
+  s.options.projectFolder = s.projectShown + "\\";
+  if (!s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.lmt") ||
+      !s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.ldb")) {
+    err << msg::kInvalidProjectTitle << ": " << msg::kInvalidProject << "\n";
+    return kInvalidProject;
+  }
+  if (s.registry->KeyExists(kToolKey)) {
+    auto rtp = s.registry->ReadString(kToolKey, kRtpValue);
+    if (rtp && !rtp->empty()) s.options.rtpFolder = *rtp + "\\";
+  }
+  s.options.encoding = *encoding;
+  s.options.decode = PlatformDecoder();
+  return kOk;
+}
+
+std::string RtpShown(const Setup& s) {
+  const std::string& r = s.options.rtpFolder;
+  return r.empty() ? std::string() : r.substr(0, r.size() - 1);
+}
+
+void PrintProblems(const report::Report& r, std::ostream& err) {
+  for (const lcf::Problem& p : r.problems) err << "quillfen: " << report::ProblemText(p) << "\n";
+}
+
+json ReportJson(const report::Report& r, const Setup& s) {
+  json refs = json::array();
+  for (const report::Entry& e : r.references) {
+    refs.push_back({{"folder", lcf::FolderName(e.folder)},
+                    {"name", e.name},
+                    {"where", e.where},
+                    {"status", report::StatusName(e.status)},
+                    {"files", e.files}});
+  }
+  json dynamic = json::array();
+  for (const report::DynamicEntry& d : r.dynamic) {
+    dynamic.push_back({{"folder", lcf::FolderName(d.folder)}, {"name", d.name}, {"where", d.where}});
+  }
+  json problems = json::array();
+  for (const lcf::Problem& p : r.problems) {
+    json one = {{"file", p.file}, {"message", p.message}};
+    one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
+    problems.push_back(one);
+  }
+  return {{"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder}, {"encoding", r.encoding},
+          {"rpg2003", r.is2003},       {"references", refs},  {"needed", r.needed},
+          {"missing", r.missing},      {"unused", r.unused},  {"dynamic", r.dynamic.size()},
+          {"dynamicNames", dynamic},   {"problems", problems}};
+}
+
+}  // namespace
+
+int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
+  Setup s;
+  if (int code = Prepare(o, s, err); code != kOk) return code;
+  if (s.options.rtpFolder.empty()) {
+    err << "quillfen: no RTP known (give --rtp): references not in the project count as missing\n";
+  }
+  const report::Report r = report::BuildReport(*s.fileSystem, s.options);
+  PrintProblems(r, err);
+  int code = r.problems.empty() ? kOk : kFailed;
+  if (o.html) {
+    std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
+    page << report::FormatHtml(r, s.projectShown, RtpShown(s));
+    page.close();
+    if (!page) {
+      err << "quillfen: cannot write the report page '" << *o.html << "'\n";
+      code = kFailed;
+    }
+  }
+  if (o.json) {
+    json j = ReportJson(r, s);
+    j["exitCode"] = code;
+    out << Dump(j) << "\n";
+  } else {
+    out << report::FormatText(r, s.projectShown, RtpShown(s));
+  }
+  return code;
+}
+
+int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std::ostream& out,
+                   std::ostream& err) {
+  Setup s;
+  if (int code = Prepare(o, s, err); code != kOk) return code;
+  if (s.options.rtpFolder.empty()) {
+    err << msg::kRtpNotFoundTitle << ": " << msg::kRtpNotFound << "\n";
+    return kInvalidProject;
+  }
+  const report::Report r = report::BuildReport(*s.fileSystem, s.options);
+  PrintProblems(r, err);
+
+  std::vector<std::string> selected;
+  if (import.all) {
+    selected = r.needed;
+  } else {
+    bool bad = false;
+    for (std::string asked : import.entries) {
+      for (char& c : asked) c = c == '/' ? '\\' : c;
+      auto it = std::find_if(r.needed.begin(), r.needed.end(), [&](const std::string& n) {
+        return AsciiLower(n) == AsciiLower(asked);
+      });
+      if (it == r.needed.end()) {
+        err << "quillfen: '" << asked << "' is not among the needed files\n";
+        bad = true;
+      } else if (std::find(selected.begin(), selected.end(), *it) == selected.end()) {
+        selected.push_back(*it);
+      }
+    }
+    if (bad) return kUsage;  // change nothing on a mistyped selection
+  }
+
+  CliHost host(s.options.projectFolder, false, /*echoStops=*/!o.json);
+  auto ini = MakeIniWriter();
+  Importer importer(*s.fileSystem, *s.registry, *ini, host);
+  importer.CopyFiles(selected, s.options.rtpFolder, s.options.projectFolder);
+  if (import.harmony) importer.AddHarmony(s.options.projectFolder);
+
+  json stillMissing = json::array();
+  std::size_t dynamicCount = 0;
+  if (import.fullPackage) {
+    // Without the RTP only the project's own files are there.
+    report::Options projectOnly = s.options;
+    projectOnly.rtpFolder.clear();
+    const report::Report after = report::BuildReport(*s.fileSystem, projectOnly);
+    dynamicCount = after.dynamic.size();
+    std::vector<const report::Entry*> missing;
+    for (const report::Entry& e : after.references) {
+      if (e.status == report::Status::kMissing) missing.push_back(&e);
+    }
+    if (!missing.empty()) {
+      err << "Warning: " << missing.size()
+          << " reference(s) name files that are not in the project. With FullPackageFlag=1 "
+             "the game no longer asks for the RTP, and on a machine without it the game fails "
+             "where it loads them:\n";
+    }
+    for (const report::Entry* e : missing) {
+      err << "  " << lcf::FolderName(e->folder) << "\\" << e->name << "  " << e->where << "\n";
+      stillMissing.push_back(
+          {{"folder", lcf::FolderName(e->folder)}, {"name", e->name}, {"where", e->where}});
+    }
+    if (dynamicCount != 0) {
+      err << "Warning: " << dynamicCount
+          << " name(s) are built while the game runs and could not be checked.\n";
+    }
+    importer.MarkFullPackage(s.options.projectFolder);
+  }
+
+  const int code = host.Stops().empty() ? kOk : kFailed;
+  if (o.json) {
+    auto messages = [](const std::vector<Message>& list) {
+      json a = json::array();
+      for (const Message& m : list) a.push_back({{"title", m.title}, {"message", m.message}});
+      return a;
+    };
+    json j = {{"project", s.projectShown}, {"rtp", RtpShown(s)},      {"needed", r.needed},
+              {"selected", selected},      {"stillMissing", stillMissing},
+              {"dynamic", dynamicCount},   {"errors", messages(host.Stops())},
+              {"messages", messages(host.Infos())}, {"exitCode", code}};
+    out << Dump(j) << "\n";
+    return code;
+  }
+  for (const std::string& entry : selected) out << entry << "\n";
+  for (const Message& m : host.Infos()) out << m.title << ": " << m.message << "\n";
+  return code;
+}
+
+}  // namespace quillfen::cli

@@ -1,0 +1,75 @@
+// One entry of a structure being read: its location text and the references
+// whose location needs the entry's name, added once the entry is read (or
+// as far as it could be read).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Cursor.h"
+#include "Events.h"
+#include "References.h"
+
+namespace quillfen::lcf {
+
+class Entry {
+ public:
+  // prefix: e.g. "RPG_RT.ldb, actor 1".
+  Entry(Collected& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
+
+  void SetName(std::string name) { name_ = std::move(name); }
+  std::string Where() const { return name_.empty() ? prefix_ : prefix_ + " '" + name_ + "'"; }
+  void Later(Folder folder, std::string name, std::string what) {
+    pending_.push_back({folder, std::move(name), std::move(what)});
+  }
+  void Flush() {
+    for (Pending& p : pending_) out_.Add(p.folder, p.name, Where() + ": " + p.what);
+    pending_.clear();
+  }
+
+ private:
+  struct Pending {
+    Folder folder;
+    std::string name;
+    std::string what;
+  };
+  Collected& out_;
+  std::string prefix_;
+  std::string name_;
+  std::vector<Pending> pending_;
+};
+
+// Reads one structure's chunks through chunk(id, body), then finish(), then
+// adds the entry's references; on a read error too, before passing it on.
+// True when the structure ended with its end marker.
+template <class Chunk, class Finish>
+bool ReadEntry(Cursor& in, Entry& entry, Chunk&& chunk, Finish&& finish) {
+  bool ended = false;
+  try {
+    ended = ForEachChunk(in, chunk);
+  } catch (...) {
+    finish();
+    entry.Flush();
+    throw;
+  }
+  finish();
+  entry.Flush();
+  return ended;
+}
+
+template <class Chunk>
+bool ReadEntry(Cursor& in, Entry& entry, Chunk&& chunk) {
+  return ReadEntry(in, entry, std::forward<Chunk>(chunk), [] {});
+}
+
+// The name of a Music or Sound structure; "(OFF)" when it has none.
+inline std::string SoundName(Cursor& in) {
+  std::string name = "(OFF)";
+  ForEachChunk(in, [&](std::uint32_t id, Cursor& body) {
+    if (id == 0x01) name = Text(body);
+  });
+  return name;
+}
+
+}  // namespace quillfen::lcf

@@ -1,0 +1,153 @@
+// The report as text and as an HTML page.
+#include <sstream>
+
+#include "Report.h"
+
+namespace quillfen::report {
+namespace {
+
+struct Counts {
+  int project = 0, rtp = 0, missing = 0;
+};
+
+Counts Count(const Report& report) {
+  Counts c;
+  for (const Entry& e : report.references) {
+    if (e.status == Status::kProject) ++c.project;
+    if (e.status == Status::kRtp) ++c.rtp;
+    if (e.status == Status::kMissing) ++c.missing;
+  }
+  return c;
+}
+
+std::string Named(const Entry& e) { return std::string(lcf::FolderName(e.folder)) + "\\" + e.name; }
+
+std::string Pad(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+void List(std::ostream& out, const char* title, const std::vector<std::string>& items) {
+  out << title << " (" << items.size() << "):\n";
+  for (const std::string& item : items) out << "  " << item << "\n";
+}
+
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void HtmlReferences(std::ostream& out, const Report& report, Status status, const char* title,
+                    const char* note) {
+  int n = 0;
+  for (const Entry& e : report.references) n += e.status == status ? 1 : 0;
+  out << "<h2 class=\"" << StatusName(status) << "\">" << title << " (" << n << ")</h2>\n";
+  if (n == 0) return;
+  out << "<p>" << note << "</p>\n<table><tr><th>Folder</th><th>Name</th><th>Files</th><th>Where</th></tr>\n";
+  for (const Entry& e : report.references) {
+    if (e.status != status) continue;
+    std::string files;
+    for (const std::string& f : e.files) files += (files.empty() ? "" : ", ") + f;
+    out << "<tr><td>" << lcf::FolderName(e.folder) << "</td><td>" << Escape(e.name) << "</td><td>"
+        << Escape(files) << "</td><td>" << Escape(e.where) << "</td></tr>\n";
+  }
+  out << "</table>\n";
+}
+
+void HtmlList(std::ostream& out, const char* cls, const char* title, const char* note,
+              const std::vector<std::string>& items) {
+  out << "<h2 class=\"" << cls << "\">" << title << " (" << items.size() << ")</h2>\n";
+  if (items.empty()) return;
+  out << "<p>" << note << "</p>\n<ul>\n";
+  for (const std::string& item : items) out << "<li><code>" << Escape(item) << "</code></li>\n";
+  out << "</ul>\n";
+}
+
+}  // namespace
+
+std::string FormatText(const Report& report, const std::string& project, const std::string& rtp) {
+  std::ostringstream out;
+  const Counts c = Count(report);
+  out << "Project: " << project << "\n"
+      << "RTP: " << (rtp.empty() ? "(none)" : rtp) << "\n"
+      << "Names: " << report.encoding << (report.is2003 ? ", RPG Maker 2003 database" : "") << "\n"
+      << "References: " << report.references.size() << " (project " << c.project << ", RTP "
+      << c.rtp << ", missing " << c.missing << "), names built at run time: "
+      << report.dynamic.size() << "\n\n";
+  for (const Entry& e : report.references) {
+    out << Pad(std::string(StatusName(e.status)), 8) << " " << Pad(Named(e), 24) << " " << e.where
+        << "\n";
+  }
+  out << "\n";
+  List(out, "needed", report.needed);
+  List(out, "missing", report.missing);
+  List(out, "unused", report.unused);
+  out << "dynamic: " << report.dynamic.size() << "\n";
+  for (const DynamicEntry& d : report.dynamic) {
+    out << "  " << lcf::FolderName(d.folder) << "\\" << d.name << " (built at run time)  "
+        << d.where << "\n";
+  }
+  return out.str();
+}
+
+std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp) {
+  std::ostringstream out;
+  const Counts c = Count(report);
+  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+      << "<title>Quillfen reference report: " << Escape(project) << "</title>\n<style>\n"
+      << "body{font-family:sans-serif;margin:2em;max-width:80em;color:#222}\n"
+      << "table{border-collapse:collapse;width:100%;font-size:90%}\n"
+      << "td,th{border:1px solid #ccc;padding:2px 6px;text-align:left;vertical-align:top}\n"
+      << "th{background:#eee}h2{border-bottom:2px solid #ccc;padding-bottom:2px}\n"
+      << "h2.missing{border-color:#c33;color:#a00}h2.RTP{border-color:#d90}"
+      << "h2.project{border-color:#393}\n"
+      << "code{background:#f4f4f4;padding:0 3px}.summary td{border:none}\n"
+      << "</style></head><body>\n<h1>Reference report</h1>\n<table class=\"summary\">\n"
+      << "<tr><td>Project</td><td><code>" << Escape(project) << "</code></td></tr>\n"
+      << "<tr><td>RTP</td><td><code>" << Escape(rtp.empty() ? "(none)" : rtp)
+      << "</code></td></tr>\n<tr><td>Names</td><td>" << Escape(report.encoding)
+      << (report.is2003 ? ", RPG Maker 2003 database" : "") << "</td></tr>\n"
+      << "<tr><td>References</td><td>" << report.references.size() << ": " << c.project
+      << " in the project, " << c.rtp << " from the RTP, " << c.missing << " missing; "
+      << report.dynamic.size() << " names built at run time</td></tr>\n</table>\n";
+  HtmlList(out, "missing", "Missing",
+           "Named by the game but in neither the project nor the RTP: the game fails where it "
+           "loads them.",
+           report.missing);
+  HtmlReferences(out, report, Status::kMissing, "Missing references", "Each place that names one.");
+  HtmlList(out, "RTP", "Needed from the RTP",
+           "Copy these into the project before the game is shipped without the RTP.", report.needed);
+  HtmlReferences(out, report, Status::kRtp, "References found in the RTP", "Each place that names one.");
+  HtmlReferences(out, report, Status::kProject, "References found in the project",
+                 "These the game finds on any machine.");
+  HtmlList(out, "unused", "Unused project files", "No reference names these files.", report.unused);
+  out << "<h2>Names built at run time (" << report.dynamic.size() << ")</h2>\n";
+  if (!report.dynamic.empty()) {
+    out << "<p>These cannot be checked before the game runs.</p>\n<ul>\n";
+    for (const DynamicEntry& d : report.dynamic) {
+      out << "<li>" << lcf::FolderName(d.folder) << "\\" << Escape(d.name) << ": "
+          << Escape(d.where) << "</li>\n";
+    }
+    out << "</ul>\n";
+  }
+  if (!report.problems.empty()) {
+    out << "<h2 class=\"missing\">Files that could not be read (" << report.problems.size()
+        << ")</h2>\n<ul>\n";
+    for (const lcf::Problem& p : report.problems) out << "<li>" << Escape(ProblemText(p)) << "</li>\n";
+    out << "</ul>\n";
+  }
+  out << "</body></html>\n";
+  return out.str();
+}
+
+}  // namespace quillfen::report

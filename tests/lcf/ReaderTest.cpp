@@ -1,0 +1,66 @@
+// The format's building blocks, where a wrong bound would read past a file.
+#include <gtest/gtest.h>
+
+#include "Cursor.h"
+#include "Events.h"
+#include "LcfWriter.h"
+
+namespace quillfen::lcf {
+namespace {
+
+TEST(LcfReader, BerIntegersAndBoundsAreChecked) {
+  for (std::int64_t v : {0LL, 1LL, 127LL, 128LL, 16383LL, 16384LL, 0x7FFFFFFFLL, -1LL}) {
+    const std::string bytes = Ber(v);
+    Cursor in(bytes);
+    EXPECT_EQ(in.Int(), static_cast<std::int32_t>(v));
+    EXPECT_TRUE(in.AtEnd());
+  }
+  const std::string tooLong = "\x81\x81\x81\x81\x81\x01";
+  Cursor a(tooLong, 100);
+  try {
+    a.Ber();
+    FAIL();
+  } catch (const FormatError& e) {
+    EXPECT_EQ(e.Offset(), 100u);
+  }
+  const std::string cutInteger = "\x05\x81";
+  Cursor b(cutInteger);
+  b.Ber();
+  EXPECT_THROW(b.Ber(), FormatError);
+
+  // A chunk or array that claims more than is there is refused, not allocated.
+  const std::string bigChunk = Ber(3) + Ber(1000000) + "abc";
+  Cursor c(bigChunk);
+  EXPECT_THROW(ForEachChunk(c, [](std::uint32_t, Cursor&) {}), FormatError);
+  const std::string bigArray = Ber(0x7FFFFFFF);
+  Cursor d(bigArray);
+  EXPECT_THROW(ForEachEntry(d, [](int, Cursor&) {}), FormatError);
+}
+
+TEST(LcfReader, CommandListsStopAtTheirEndAndSkipMessageText) {
+  Commands list;
+  list.Message(0, {"Play Sound Boom"});
+  list.Add(11550, 1, "Boom", {100, 100, 50});
+  list.Add(10, 1, "", {});
+  const std::string bytes = list.Finish() + "trailing";
+  Cursor in(bytes);
+  Collected out;
+  ReadCommandList(in, "X", out);
+  ASSERT_EQ(out.references.size(), 1u);
+  EXPECT_EQ(out.references[0].where, "X, command 2: Play Sound");
+  EXPECT_EQ(in.Remaining(), 8u);  // nothing read past command 0
+
+  // Move Event whose packed string claims more parameters than there are.
+  Commands bad;
+  bad.Add(11330, 0, "", {0, 8, 0, 0, 34, 50, 'a'});
+  const std::string badBytes = bad.Finish();
+  Cursor b(badBytes);
+  Collected badOut;
+  Guarded(badOut, "Map0001.lmu", [&] { ReadCommandList(b, "X", badOut); });
+  ASSERT_EQ(badOut.problems.size(), 1u);
+  EXPECT_EQ(badOut.problems[0].offset, 0u);
+  EXPECT_TRUE(badOut.references.empty());
+}
+
+}  // namespace
+}  // namespace quillfen::lcf

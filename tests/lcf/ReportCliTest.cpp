@@ -1,0 +1,166 @@
+// quillfen report and import --exact end to end: the real binary on a
+// generated game, its output, exit codes and the files it leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "SampleGame.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class ReportCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("quillfen-report-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "wine");
+    game_ = quillfen::testing::WriteSampleGame(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  Result Run(const std::vector<std::string>& args) {
+    std::string cmd = "WINEPREFIX=";
+    cmd += Quote((root_ / "wine").string());
+    cmd += " ";
+    cmd += QF_QUILLFEN;
+    for (const auto& a : args) {
+      cmd += " ";
+      cmd += Quote(a);
+    }
+    cmd += " >";
+    cmd += Quote((root_ / "out").string());
+    cmd += " 2>";
+    cmd += Quote((root_ / "err").string());
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(root_ / "out"),
+            ReadAll(root_ / "err")};
+  }
+  std::string Project() const { return game_.project.string(); }
+  std::string Rtp() const { return game_.rtp.string(); }
+
+  fs::path root_;
+  quillfen::testing::SampleGame game_;
+};
+
+TEST_F(ReportCli, ReportPrintsEveryReferenceAndTheSummaryAsTextJsonAndHtml) {
+  Result r = Run({"report", Project(), "--rtp", Rtp()});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("RTP      Sound\\Door"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Map0001.lmu, event 1 'Guard', page 1, command 3: Play Sound"),
+            std::string::npos);
+  std::string needed = "needed (" + std::to_string(game_.needed.size()) + "):\n";
+  for (const std::string& n : game_.needed) needed += "  " + n + "\n";
+  EXPECT_NE(r.out.find(needed), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("unused (4):\n  Battle\\Big.png\n"), std::string::npos);
+  EXPECT_NE(r.out.find("dynamic: 1\n"), std::string::npos);
+
+  const fs::path page = root_ / "report.html";
+  r = Run({"report", Project(), "--rtp", Rtp(), "--json", "--html", page.string()});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["needed"].get<std::vector<std::string>>(), game_.needed);
+  EXPECT_EQ(j["missing"].get<std::vector<std::string>>(), game_.missing);
+  EXPECT_EQ(j["unused"].get<std::vector<std::string>>(), game_.unused);
+  EXPECT_EQ(j["dynamic"], 1);
+  EXPECT_EQ(j["references"].size(), game_.references.size());
+  EXPECT_EQ(j["encoding"], "cp1252");
+  EXPECT_EQ(j["exitCode"], 0);
+  const std::string html = ReadAll(page);
+  EXPECT_NE(html.find("<h2 class=\"missing\">Missing (7)</h2>"), std::string::npos);
+  EXPECT_NE(html.find("<code>Sound\\Hit sound</code>"), std::string::npos);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+TEST_F(ReportCli, ReportExitCodesNameTheFault) {
+  EXPECT_EQ(Run({"report", (root_ / "nothing").string(), "--rtp", Rtp()}).code, 3);
+  Result r = Run({"report", Project(), "--encoding", "ebcdic"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("unknown encoding 'ebcdic'"), std::string::npos);
+
+  // No RTP: a report all the same, saying so.
+  r = Run({"report", Project(), "--json"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.err.find("no RTP known"), std::string::npos);
+
+  // A damaged map: named with its offset, the rest reported, exit 1.
+  const fs::path map = game_.project / "Map0001.lmu";
+  const std::string bytes = ReadAll(map);
+  std::ofstream(map, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 9);
+  r = Run({"report", Project(), "--rtp", Rtp(), "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("quillfen: Map0001.lmu, offset "), std::string::npos) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["problems"][0]["file"], "Map0001.lmu");
+  EXPECT_GT(j["references"].size(), 20u);
+}
+
+TEST_F(ReportCli, ExactImportCopiesFromTheNeededListAndWarnsBeforeFullPackage) {
+  const fs::path project = game_.project;
+  // A mistyped entry changes nothing.
+  Result r = Run({"import", Project(), "--exact", "--rtp", Rtp(), "Sound/Door.wav", "Sound/Nope.wav"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("'Sound\\Nope.wav' is not among the needed files"), std::string::npos);
+  EXPECT_FALSE(fs::exists(project / "Sound" / "Door.wav"));
+
+  r = Run({"import", Project(), "--exact", "--rtp", Rtp(), "sound/door.WAV"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "Sound\\Door.wav\nFinished: The scanner has finished importing the files to "
+                   "your project directory.\n");
+  EXPECT_TRUE(fs::exists(project / "Sound" / "Door.wav"));
+
+  const std::string ini = ReadAll(project / "RPG_RT.ini");
+  r = Run({"import", Project(), "--exact", "--all", "--full-package", "--rtp", Rtp()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const std::string& n : game_.needed) {
+    std::string path = n;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    EXPECT_TRUE(fs::exists(project / path)) << n;
+  }
+  EXPECT_NE(r.err.find("Warning: 7 reference(s) name files that are not in the project"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("  Monster\\Slime  RPG_RT.ldb, enemy 1 'Slime': battler\n"),
+            std::string::npos);
+  EXPECT_NE(r.err.find("Warning: 1 name(s) are built while the game runs"), std::string::npos);
+  EXPECT_NE(ReadAll(project / "RPG_RT.ini").find("FullPackageFlag=1"), std::string::npos);
+  EXPECT_NE(ReadAll(project / "RPG_RT.ini"), ini);
+
+  // Now the project holds every file the RTP had for it.
+  r = Run({"report", Project(), "--rtp", Rtp(), "--json"});
+  EXPECT_TRUE(nlohmann::json::parse(r.out)["needed"].empty());
+
+  fs::remove_all(game_.rtp);
+  r = Run({"import", Project(), "--exact", "--all"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("RTP Not Found"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+// The reference report on generated games and on the real test game.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "Platform.h"
+#include "Report.h"
+#include "SampleGame.h"
+#include "../platform/TempFolder.h"
+#include "TextDecode.h"
+
+namespace quillfen {
+namespace {
+
+namespace fs = std::filesystem;
+using report::Encoding;
+using testing::TempFolder;
+
+report::Decoder Decoder() {
+  return [](std::string_view bytes, Encoding e) {
+    return DecodeToUtf8(bytes, e == Encoding::kShiftJis ? CodePage::kShiftJis : CodePage::kCp1252);
+  };
+}
+
+report::Report ReportOn(const fs::path& project, const fs::path& rtp,
+                        Encoding encoding = Encoding::kAuto) {
+  auto files = MakeFileSystem();
+  report::Options o;
+  o.projectFolder = project.string() + "/";
+  o.rtpFolder = rtp.empty() ? std::string() : rtp.string() + "/";
+  o.encoding = encoding;
+  o.decode = Decoder();
+  return report::BuildReport(*files, o);
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+std::vector<std::string> StatusLines(const report::Report& r) {
+  std::vector<std::string> lines;
+  for (const report::Entry& e : r.references) {
+    lines.push_back(std::string(report::StatusName(e.status)) + " " +
+                    std::string(lcf::FolderName(e.folder)) + "\\" + e.name);
+  }
+  return lines;
+}
+
+bool HasWhere(const report::Report& r, const std::string& where) {
+  return std::any_of(r.references.begin(), r.references.end(),
+                     [&](const report::Entry& e) { return e.where == where; });
+}
+
+TEST(Report, GeneratedGameGivesExactlyTheReferencesAndListsItsGeneratorPutThere) {
+  TempFolder root;
+  const testing::SampleGame g = testing::WriteSampleGame(root.Path());
+  const report::Report r = ReportOn(g.project, g.rtp);
+  for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
+  EXPECT_EQ(Sorted(StatusLines(r)), Sorted(g.references));
+  EXPECT_EQ(r.needed, g.needed);
+  EXPECT_EQ(r.missing, g.missing);
+  EXPECT_EQ(r.unused, g.unused);
+  ASSERT_EQ(r.dynamic.size(), 1u);
+  EXPECT_EQ(r.dynamic[0].where, "RPG_RT.ldb, common event 1 'Intro', command 5: Show Picture");
+  EXPECT_EQ(r.encoding, "cp1252");
+  EXPECT_TRUE(r.is2003);
+
+  // Where each kind is used, counted as the editor lists commands.
+  for (const char* where : {
+           "RPG_RT.ldb, actor 1 'Alex': charset",
+           "RPG_RT.ldb, troop 1 'Slimes', page 1, command 1: Play Sound",
+           "RPG_RT.ldb, animation 1 'Hit', timing 1: sound",
+           "RPG_RT.ldb, battler animation 1 'Soldier', pose 1 'Idle': battler",
+           "RPG_RT.ldb, system: title music",
+           "RPG_RT.ldb, common event 1 'Intro', command 4: Show Picture",
+           "RPG_RT.lmt, map 1 'Town': battle background",
+           "Map0001.lmu: parallax",
+           "Map0001.lmu, event 1 'Guard', page 1: charset",
+           "Map0001.lmu, event 1 'Guard', page 1, move route, step 2: Change Graphic",
+           "Map0001.lmu, event 1 'Guard', page 1, move route, step 4: Play Sound",
+           "Map0001.lmu, event 2 'EV0002', page 1, command 1: Move Event, step 3: Play Sound",
+           "Map0001.lmu, event 2 'EV0002', page 1, command 2: Battle",
+       }) {
+    EXPECT_TRUE(HasWhere(r, where)) << where;
+  }
+  // A reference finds its file in its own folder only, with its kind's extensions.
+  for (const report::Entry& e : r.references) {
+    if (e.name == "Hit1") {
+      EXPECT_EQ(e.files, std::vector<std::string>{"Battle\\Hit1.png"});
+    }
+    if (e.name == "Town Theme") {
+      EXPECT_EQ(e.files, std::vector<std::string>{"Music\\Town Theme.mp3"});
+    }
+  }
+
+  // Without an RTP, what it would give is missing.
+  const report::Report alone = ReportOn(g.project, {});
+  EXPECT_TRUE(alone.needed.empty());
+  EXPECT_EQ(alone.missing.size(), g.missing.size() + g.needed.size());
+}
+
+TEST(Report, ShiftJisNamesAreFoundAndTheirCodePageDetected) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  // 勇者 and ソード; the second byte of ソ is a backslash.
+  const std::string hero = "\x97\x45\x8E\xD2", sword = "\x83\x5C\x81\x5B\x83\x68";
+  testing::WriteFile(project / "RPG_RT.ldb",
+                     lcf::Header("LcfDataBase") +
+                         lcf::Chunks()
+                             .Raw(0x0B, lcf::Array({lcf::Chunks().Str(0x01, hero).Str(0x03, hero)
+                                                        .Str(0x0F, sword).Finish()}))
+                             .Finish());
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
+  testing::WriteFile(project / "CharSet/\xE5\x8B\x87\xE8\x80\x85.png", "x");
+  testing::WriteFile(project / "FaceSet/\xE3\x82\xBD\xE3\x83\xBC\xE3\x83\x89.png", "x");
+
+  report::Report r = ReportOn(project, {});
+  EXPECT_EQ(r.encoding, "Shift-JIS");
+  ASSERT_EQ(r.references.size(), 2u);
+  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.name;
+  EXPECT_EQ(r.references[0].where, "RPG_RT.ldb, actor 1 '\xE5\x8B\x87\xE8\x80\x85': charset");
+  EXPECT_TRUE(r.unused.empty());
+
+  // Told the wrong code page, the names are not found.
+  r = ReportOn(project, {}, Encoding::kCp1252);
+  EXPECT_EQ(r.encoding, "cp1252");
+  EXPECT_EQ(r.missing.size(), 2u);
+  EXPECT_EQ(r.unused.size(), 2u);
+}
+
+TEST(Report, DamagedFilesAreNamedWithTheirOffsetAndTheRestIsStillRead) {
+  TempFolder root;
+  const testing::SampleGame g = testing::WriteSampleGame(root.Path());
+  const report::Report whole = ReportOn(g.project, g.rtp);
+  auto files = MakeFileSystem();
+  const std::string folder = g.project.string() + "/";
+
+  for (const char* name : {"RPG_RT.ldb", "RPG_RT.lmt", "Map0001.lmu"}) {
+    const std::string bytes = files->LoadFile(folder + name);
+    // Every truncation, then every single corrupted byte: never a crash.
+    // Only the database may end after any whole chunk, as the editor's does.
+    std::size_t unnoticed = 0;
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+      lcf::Collected c;
+      const std::string part = bytes.substr(0, cut);
+      if (std::string(name) == "RPG_RT.ldb") lcf::ReadDatabase(part, name, c);
+      if (std::string(name) == "RPG_RT.lmt") lcf::ReadMapTree(part, name, c);
+      if (std::string(name) == "Map0001.lmu") lcf::ReadMapUnit(part, name, c);
+      for (const lcf::Problem& p : c.problems) {
+        EXPECT_EQ(p.file, name);
+        EXPECT_LE(p.offset, cut);
+      }
+      unnoticed += c.problems.empty() ? 1 : 0;
+    }
+    EXPECT_LE(unnoticed, std::string(name) == "RPG_RT.ldb" ? 12u : 0u) << name;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+      for (unsigned char value : {0x00, 0x7F, 0x80, 0xFF}) {
+        std::string bad = bytes;
+        bad[at] = static_cast<char>(value);
+        lcf::Collected c;
+        lcf::ReadDatabase(bad, name, c);
+        lcf::ReadMapTree(bad, name, c);
+        lcf::ReadMapUnit(bad, name, c);
+      }
+    }
+  }
+
+  // A map cut in half: its problem names it, the database and tree are whole.
+  const std::string map = files->LoadFile(folder + "Map0001.lmu");
+  testing::WriteFile(g.project / "Map0001.lmu", map.substr(0, map.size() / 2));
+  fs::remove(g.project / "Map0002.lmu");
+  const report::Report damaged = ReportOn(g.project, g.rtp);
+  ASSERT_EQ(damaged.problems.size(), 2u);
+  EXPECT_EQ(damaged.problems[0].file, "Map0001.lmu");
+  EXPECT_LE(damaged.problems[0].offset, map.size() / 2);
+  EXPECT_EQ(report::ProblemText(damaged.problems[1]),
+            "Map0002.lmu: is in the map tree but not in the project");
+  std::size_t fromDatabase = 0;
+  for (const report::Entry& e : whole.references) fromDatabase += e.where.rfind("RPG_RT.", 0) == 0;
+  EXPECT_GT(damaged.references.size(), fromDatabase);
+  EXPECT_LT(damaged.references.size(), whole.references.size());
+}
+
+TEST(Report, RealTestGameReadsWithoutErrorAndFindsItsOwnFiles) {
+  const fs::path game = fs::path(QF_FIXTURES_DIR) / "testgame-2000";
+  if (!fs::exists(game / "RPG_RT.ldb")) GTEST_SKIP() << "no test game at " << game;
+  const report::Report r = ReportOn(game, fs::path(QF_FIXTURES_DIR) / "easyrpg-rtp");
+  for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
+  EXPECT_FALSE(r.is2003);
+  ASSERT_GT(r.references.size(), 3000u);
+  std::size_t inProject = 0, mapsInProject = 0, maps = 0;
+  for (const report::Entry& e : r.references) {
+    inProject += e.status == report::Status::kProject;
+    if (e.where.rfind("Map", 0) != 0) continue;
+    ++maps;
+    mapsInProject += e.status == report::Status::kProject;
+  }
+  // What the maps use the game ships; the unedited database names RTP files.
+  EXPECT_GT(inProject * 100, r.references.size() * 85);
+  EXPECT_GT(mapsInProject * 100, maps * 97);
+  EXPECT_TRUE(HasWhere(r, "RPG_RT.ldb, system: title"));
+}
+
+}  // namespace
+}  // namespace quillfen
