@@ -1,0 +1,277 @@
+// WidgetGallery: one window with every widget of the library in its states.
+//   WidgetGallery.exe                          shows the window
+//   WidgetGallery.exe --screenshot FILE.bmp    writes the painted window and exits
+//   WidgetGallery.exe --dialog info|stop FILE.bmp   writes that message window and exits
+#include "WinApi.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ComCtrls.h"
+#include "Forms.h"
+#include "Graphics.h"
+#include "ProCtrls.h"
+#include "ProDlgs.h"
+#include "ProStBar.h"
+#include "ProUrl.h"
+#include "ProVCL.h"
+#include "StdCtrls.h"
+#include "rmBtnEdit.h"
+#include "rmGauge.h"
+#include "rmSpeedBtns.h"
+
+using namespace quillfen::vcl;
+using namespace quillfen::widgets;
+
+namespace {
+
+constexpr int kGaugeWidth = 60, kGaugeHeight = 60, kGaugeStep = 66;
+
+// The window as it is on the screen, as a 24-bit BMP; false on failure.
+bool SaveWindowShot(HWND window, const std::string& path) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT outer{};
+  ::GetWindowRect(window, &outer);
+  TBitmap shot(outer.right - outer.left, outer.bottom - outer.top);
+  HDC screen = ::GetDC(nullptr);
+  ::BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, outer.left, outer.top,
+           SRCCOPY);
+  ::ReleaseDC(nullptr, screen);
+  return shot.SaveToFile(path);
+}
+
+void Pump(int milliseconds) {
+  const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+  while (::GetTickCount() < end) {
+    Application().ProcessMessages();
+    ::Sleep(10);
+  }
+}
+
+TProLabel* AddLabel(TForm* form, int x, int y, int w, int h, const std::string& text) {
+  auto* label = new TProLabel(form);
+  label->SetParent(form);
+  label->SetAutoSize(false);
+  label->SetBounds(x, y, w, h);
+  label->SetCaption(text);
+  return label;
+}
+
+class TGalleryForm : public TForm {
+ public:
+  explicit TGalleryForm(TComponent* owner) : TForm(owner) {
+    SetCaption("Widget Gallery");
+    SetBorderStyle(TFormBorderStyle::bsSingle);
+    Position = TPosition::poScreenCenter;
+    SetClientSize(820, 600);
+    AddGauges();
+    AddLabels();
+    AddSpeedButtons();
+    AddEdits();
+    AddStatusBar();
+    AddDialogButtons();
+  }
+
+  TProInfoDialog* Info = nullptr;
+  TProStopDialog* Stop = nullptr;
+
+ private:
+  // Six shapes in rows; solid and gradient at 0, 35, 70 and 100 percent.
+  void AddGauges() {
+    const TGaugeShape shapes[] = {gsTriangle, gsVertRect, gsHorzRect, gsEllipse, gsArc, gsPole};
+    const int percents[] = {0, 35, 70, 100};
+    const TGaugeBorder borders[] = {gbSingle, gbRaised, gbLowered, gbNone};
+    for (int s = 0; s < 6; ++s) {
+      for (int g = 0; g < 2; ++g) {
+        for (int p = 0; p < 4; ++p) {
+          auto* gauge = new TrmGauge(this);
+          gauge->SetName("Gauge" + std::to_string(s) + "_" + std::to_string(g) + "_" + std::to_string(p));
+          gauge->SetParent(this);
+          const int column = g * 4 + p;
+          gauge->SetBounds(8 + column * kGaugeStep, 8 + s * kGaugeStep, kGaugeWidth, kGaugeHeight);
+          gauge->SetShape(shapes[s]);
+          gauge->SetBorder(borders[p]);
+          gauge->SetGradientFill(g == 1);
+          gauge->SetFillColor(clLime);
+          gauge->SetGradientColor(clRed);
+          gauge->SetUseMedianColor(g == 1 && p == 2);
+          gauge->SetPercent(percents[p]);
+        }
+      }
+    }
+  }
+
+  void AddLabels() {
+    const int x = 540;
+    const TShadowStyle styles[] = {ssRaised, ssRecessed, ssShadow, ssThickShadow, ssRaisedColor};
+    const char* names[] = {"Raised", "Recessed", "Shadow", "Thick shadow", "Raised colour"};
+    for (int i = 0; i < 5; ++i) {
+      TProLabel* label = AddLabel(this, x, 8 + i * 24, 130, 22, names[i]);
+      label->Font().SetName("Arial");
+      label->Font().SetHeight(-16);
+      label->SetShadowStyle(styles[i]);
+    }
+    const int angles[] = {45, 90, 270};
+    for (int i = 0; i < 3; ++i) {
+      TProLabel* label = AddLabel(this, x + 140 + i * 45, 8, 44, 110, std::to_string(angles[i]) + " deg");
+      label->Font().SetName("Arial");
+      label->SetAngle(angles[i]);
+      label->SetOffsetY(angles[i] == 270 ? 0 : 60);
+      label->SetOffsetX(angles[i] == 270 ? 14 : 0);
+    }
+    const TVerticalAlignment places[] = {vaTop, vaCenter, vaBottom};
+    const char* placeNames[] = {"top", "centre", "bottom"};
+    for (int i = 0; i < 3; ++i) {
+      TProLabel* label = AddLabel(this, x + i * 92, 130, 88, 40, placeNames[i]);
+      label->SetColor(clWindow);
+      label->SetVerticalAlignment(places[i]);
+    }
+  }
+
+  TrmSpeedButton* AddButton(int x, int y, const std::string& caption) {
+    auto* button = new TrmSpeedButton(this);
+    button->SetParent(this);
+    button->SetBounds(x, y, 60, 24);
+    button->SetCaption(caption);
+    return button;
+  }
+
+  // Normal, flat, down, disabled, a group of three and the two menu styles.
+  void AddSpeedButtons() {
+    const int y = 182, x = 540;
+    AddButton(x, y, "Normal");
+    AddButton(x + 64, y, "Flat")->SetFlat(true);
+    TrmSpeedButton* down = AddButton(x + 128, y, "Down");
+    down->SetGroupIndex(9);
+    down->SetAllowAllUp(true);
+    down->SetDown(true);
+    AddButton(x + 192, y, "Disabled")->SetEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+      TrmSpeedButton* grouped = AddButton(x + i * 64, y + 28, "Group " + std::to_string(i + 1));
+      grouped->SetGroupIndex(1);
+      if (i == 1) grouped->SetDown(true);
+    }
+    TrmSpeedButton* flatDown = AddButton(x + 192, y + 28, "Flat dn");
+    flatDown->SetFlat(true);
+    flatDown->SetGroupIndex(10);
+    flatDown->SetAllowAllUp(true);
+    flatDown->SetDown(true);
+    menu_ = ::CreatePopupMenu();
+    ::AppendMenuA(menu_, MF_STRING, 1, "First");
+    ::AppendMenuA(menu_, MF_STRING, 2, "Second");
+    TrmSpeedButton* combo = AddButton(x, y + 56, "Combo");
+    combo->SetStyle(sbsComboButton);
+    TrmSpeedButton* split = AddButton(x + 64, y + 56, "Split");
+    split->SetStyle(sbsMenu);
+    split->SetDropDownMenu(menu_);
+    TrmSpeedButton* flatSplit = AddButton(x + 128, y + 56, "Flat");
+    flatSplit->SetStyle(sbsMenu);
+    flatSplit->SetFlat(true);
+    flatSplit->SetDropDownMenu(menu_);
+    TrmSpeedButton* offSplit = AddButton(x + 192, y + 56, "Off");
+    offSplit->SetStyle(sbsMenu);
+    offSplit->SetEnabled(false);
+  }
+
+  void AddEdits() {
+    const int x = 540, y = 276;
+    for (int i = 0; i < 4; ++i) {
+      auto* edit = new TrmBtnEdit(this);
+      edit->SetParent(this);
+      edit->SetBounds(x + (i % 2) * 136, y + (i / 2) * 28, 130, 21);
+      edit->SetCtl3D(i % 2 == 0);
+      edit->SetBtn2Visible(i >= 2);
+      edit->SetText(i % 2 == 0 ? "3-D look" : "Flat look");
+    }
+  }
+
+  void AddStatusBar() {
+    status_ = new TProStatusBar(this);
+    status_->SetParent(this);
+    status_->SizeGrip = false;
+    status_->AddPanel("Status bar with a gauge", 300);
+    status_->AddPanel("", 200);
+    status_->AddPanel("URL image", 100);
+    auto* gauge = new TrmGauge(this);
+    gauge->SetParent(status_);
+    gauge->SetBounds(304, 5, 190, 11);
+    gauge->SetBorder(gbNone);
+    gauge->SetShape(gsHorzRect);
+    gauge->SetGradientFill(true);
+    gauge->SetFillColor(clBlack);
+    gauge->SetGradientColor(clBlue);
+    gauge->SetPercent(60);
+    auto* url = new TProUrlImage(this);
+    url->SetParent(this);
+    url->SetBounds(540, 340, 48, 64);
+    url->Picture().LoadFromResourceName(::GetModuleHandleA(nullptr), "INFORMATIONICON");
+    url->URL = "https://example.org/";
+  }
+
+  void AddDialogButtons() {
+    Info = new TProInfoDialog(this);
+    Info->Caption = "Gallery information";
+    Info->InfoMessage = "The information window, laid out for the screen's resolution.";
+    Stop = new TProStopDialog(this);
+    Stop->Caption = "Gallery stop";
+    Stop->StopMessage = "The stop window, with its own picture and a Cancel button.";
+    auto* info = new TProButton(this);
+    info->SetParent(this);
+    info->SetBounds(600, 340, 100, 25);
+    info->SetCaption("Information...");
+    info->OnClick = [this](TObject*) { Info->Execute(); };
+    auto* stop = new TProButton(this);
+    stop->SetParent(this);
+    stop->SetBounds(600, 372, 100, 25);
+    stop->SetCaption("Stop...");
+    stop->OnClick = [this](TObject*) { Stop->Execute(); };
+  }
+
+  TProStatusBar* status_ = nullptr;
+  HMENU menu_ = nullptr;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "WidgetGallery: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  RegisterProCursors();
+  Application().SetTitle("Widget Gallery");
+  auto* form = Application().CreateForm<TGalleryForm>();
+  if (args.empty()) {
+    Application().Run();
+    Application().FreeForms();
+    return 0;
+  }
+  if (args.size() == 2 && args[0] == "--screenshot") {
+    form->Show();
+    Pump(400);
+    const bool saved = SaveWindowShot(form->Handle(), args[1]);
+    Application().FreeForms();
+    return saved ? 0 : Fail("cannot write " + args[1]);
+  }
+  if (args.size() == 3 && args[0] == "--dialog" && (args[1] == "info" || args[1] == "stop")) {
+    form->Show();
+    Pump(200);
+    bool saved = false;
+    TProCommonDialog* dialog = args[1] == "info" ? static_cast<TProCommonDialog*>(form->Info)
+                                                 : static_cast<TProCommonDialog*>(form->Stop);
+    dialog->OnShowDialog = [&](TCommonDialogForm& window) {
+      Pump(300);
+      saved = SaveWindowShot(window.Handle(), args[2]);
+      window.SetModalResult(mrCancel);
+    };
+    if (args[1] == "info") form->Info->Execute();
+    else form->Stop->Execute();
+    Application().FreeForms();
+    return saved ? 0 : Fail("cannot write " + args[2]);
+  }
+  return Fail("usage: WidgetGallery [--screenshot FILE.bmp | --dialog info|stop FILE.bmp]");
+}
