@@ -192,6 +192,8 @@ void TXPMenu::SetXPContainers(TXPContainers value) {
   active_ = true;
   containers_ = value;
   HookForm(form_, true, true);
+  // A control left out of the new sets would otherwise keep its frame while the painter stays active.
+  DropUnselected();
 }
 
 void TXPMenu::SetXPControls(TXPControls value) {
@@ -205,6 +207,8 @@ void TXPMenu::SetXPControls(TXPControls value) {
   active_ = true;
   controls_ = value;
   HookForm(form_, true, true);
+  // A control left out of the new sets would otherwise keep its frame while the painter stays active.
+  DropUnselected();
 }
 
 void TXPMenu::DrawMenuBar() {
@@ -272,15 +276,23 @@ void TXPMenu::HookForm(TComponent* container, bool enable, bool repaint) {
   }
 }
 
-void TXPMenu::HookControl(TControl* control, bool enable, bool repaint) {
-  if (!enable) return;  // subclasses leave by themselves at their next message
-  if (control->Tag == NoSkinTag) return;
-  TWinControl* parent = control->Parent();
-  if (!parent || parent->Tag == NoSkinTag) return;
+bool TXPMenu::Selects(const TControl* control) const {
+  if (control->Tag == NoSkinTag) return false;
+  const TWinControl* parent = control->Parent();
+  if (!parent || parent->Tag == NoSkinTag) return false;
   const int kind = ControlKind(*control);
   const int container = ContainerKind(*parent);
-  if (kind < 0 || container < 0 || !InSet(controls_, kind) || !InSet(containers_, container)) return;
-  if (TControlSubClass::Of(control)) return;
+  return kind >= 0 && container >= 0 && InSet(controls_, kind) && InSet(containers_, container);
+}
+
+void TXPMenu::DropUnselected() {
+  for (TControlSubClass* sub : std::vector<TControlSubClass*>(subclasses_))
+    if (sub->control_ && !Selects(sub->control_)) sub->Restore();
+}
+
+void TXPMenu::HookControl(TControl* control, bool enable, bool repaint) {
+  if (!enable) return;  // subclasses leave by themselves at their next message
+  if (!Selects(control) || TControlSubClass::Of(control)) return;
   new TControlSubClass(control, this);
   if (!repaint) return;
   if (auto* windowed = dynamic_cast<TWinControl*>(control)) windowed->Invalidate();

@@ -249,6 +249,8 @@ class TXPMenu : public vcl::TComponent {
   void HookMenuTree(vcl::TMenuItem* item, bool enable);
   void HookItemTree(vcl::TMenuItem* item);
   void HookControl(vcl::TControl* control, bool enable, bool repaint);
+  bool Selects(const vcl::TControl* control) const;
+  void DropUnselected();
   void DrawMenuBar();
   TPoint GetItemGlyphSize(vcl::TMenuItem* item);
   bool IsMenuBarItem(vcl::TMenuItem* item) const;
