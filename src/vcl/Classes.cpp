@@ -75,6 +75,10 @@ void TComponent::RemoveComponent(TComponent* component) {
   Remove(component);
 }
 
+void TComponent::AnnounceInsertion() {
+  if (owner_) owner_->Notification(this, TOperation::opInsert);
+}
+
 void TComponent::Insert(TComponent* component) {
   components_.push_back(component);
   component->owner_ = this;

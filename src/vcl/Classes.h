@@ -55,6 +55,9 @@ class TComponent : public TObject {
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
   virtual void Loaded() {}
+  // Announces the insertion into the owner again: during TComponent's own
+  // constructor the receivers cannot yet see the derived class.
+  void AnnounceInsertion();
   // Frees the owned components now; derived destructors call it while their
   // own parts still exist.
   void DestroyComponents();

@@ -386,6 +386,7 @@ void TWinControl::DestroyWnd() {
 void TWinControl::RecreateWnd() {
   if (!handle_) return;
   const bool hadFocus = Focused();
+  Perform(CM_RECREATEWND);  // a window-procedure subclass keeps itself over the new window
   DestroyWnd();
   HandleNeeded();
   // Top-level windows are created hidden; bring a shown one back.

@@ -46,4 +46,9 @@ class ERangeError : public Exception {
   using Exception::Exception;
 };
 
+class EInvalidCast : public Exception {
+ public:
+  EInvalidCast() : Exception("Invalid class typecast") {}
+};
+
 }  // namespace quillfen::vcl
