@@ -8,6 +8,7 @@
 
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "WidgetClasses.h"
 #include "WinTestSupport.h"
 
 using namespace quillfen::vcl;
@@ -25,7 +26,7 @@ std::string ReadDescription(const std::string& name) {
 class TfrmImportFiles : public TForm {
  public:
   explicit TfrmImportFiles(TComponent* owner) : TForm(owner) {
-    RegisterStandardClasses();
+    quillfen::widgets::RegisterWidgetClasses();
     RegisterFormClass<TfrmImportFiles>("TfrmImportFiles", "TForm", {});
     LoadForm(*this, ReadDescription("importfrm.qfm"));
   }
@@ -55,7 +56,7 @@ TEST(ImportForm, DescriptionBuildsTheDialogAndItsButtonsEndTheModalLoop) {
   auto& btnClose = FindFormComponent<TButton>(*form, "btnClose");
   auto& ckUpdateINI = FindFormComponent<TCheckBox>(*form, "ckUpdateINI");
   auto& ckAddHarmony = FindFormComponent<TCheckBox>(*form, "ckAddHarmony");
-  EXPECT_EQ(form->ComponentCount(), 7);
+  EXPECT_EQ(form->ComponentCount(), 9);  // and the two message dialogs
 
   EXPECT_EQ(lblInfo.BoundsRect(), Bounds(3, 2, 246, 55));  // AutoSize off keeps the stored size
   EXPECT_TRUE(lblInfo.WordWrap());
