@@ -19,6 +19,27 @@ std::vector<std::string> Words(std::string_view data) {
   return list.Items();
 }
 
+// The distinct words of data, each in the spelling met first: the naive way.
+std::vector<std::string> FirstSpellings(const std::string& data) {
+  std::set<std::string> folded;
+  std::vector<std::string> firstSpelling;
+  std::string word;
+  auto lower = [](std::string w) {
+    for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return w;
+  };
+  for (std::size_t i = 0; i <= data.size(); ++i) {
+    char c = i < data.size() ? data[i] : ' ';
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') {
+      word += c;
+      continue;
+    }
+    if (!word.empty() && folded.insert(lower(word)).second) firstSpelling.push_back(word);
+    word.clear();
+  }
+  return firstSpelling;
+}
+
 TEST(ExtractWords, SplitsOnEveryByteThatIsNoWordCharacter) {
   EXPECT_EQ(Words("abc.def"), (std::vector<std::string>{"abc", "def"}));
   EXPECT_EQ(Words(std::string_view("x\xE9y z-1_Q\x00w", 11)), (std::vector<std::string>{"w", "x", "y", "z-1_Q"}));
@@ -95,22 +116,7 @@ TEST(ExtractWords, LargeDataGivesTheSameWordsSpellingsAndGauge) {
   data.replace(data.size() - 200, 8, " Hero_1 ");
   data.replace(100, 8, " hero_1 ");  // the first spelling, far away
 
-  std::set<std::string> folded;
-  std::vector<std::string> firstSpelling;
-  std::string word;
-  auto lower = [](std::string w) {
-    for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return w;
-  };
-  for (std::size_t i = 0; i <= data.size(); ++i) {
-    char c = i < data.size() ? data[i] : ' ';
-    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') {
-      word += c;
-      continue;
-    }
-    if (!word.empty() && folded.insert(lower(word)).second) firstSpelling.push_back(word);
-    word.clear();
-  }
+  const std::vector<std::string> firstSpelling = FirstSpellings(data);
   StringList list(true);
   std::vector<int> seen;
   ExtractWordsFromData(data, list, [&](int p) { seen.push_back(p); });
@@ -158,22 +164,7 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
   }
   data.replace(data.size() - 5, 5, " Zq9_");
 
-  std::set<std::string> folded;
-  std::vector<std::string> firstSpelling;
-  std::string word;
-  auto lower = [](std::string w) {
-    for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return w;
-  };
-  for (std::size_t i = 0; i <= data.size(); ++i) {
-    char c = i < data.size() ? data[i] : ' ';
-    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') {
-      word += c;
-      continue;
-    }
-    if (!word.empty() && folded.insert(lower(word)).second) firstSpelling.push_back(word);
-    word.clear();
-  }
+  const std::vector<std::string> firstSpelling = FirstSpellings(data);
   StringList list(true);
   ExtractWordsFromData(data, list, nullptr);
   ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
