@@ -10,6 +10,7 @@
 #include "Published.h"
 #include "rmBrowseFor.h"
 #include "rmBtnEdit.h"
+#include "XPMenu.h"
 #include "rmGauge.h"
 
 namespace quillfen::widgets {
@@ -80,6 +81,7 @@ void RegisterWidgetClasses() {
   if (done) return;
   done = true;
   RegisterStandardClasses();
+  RegisterXPMenuClass();
 
   RegisterFormClass<TImage>(
       "TImage", "TControl",

@@ -56,7 +56,7 @@ TEST(ImportForm, DescriptionBuildsTheDialogAndItsButtonsEndTheModalLoop) {
   auto& btnClose = FindFormComponent<TButton>(*form, "btnClose");
   auto& ckUpdateINI = FindFormComponent<TCheckBox>(*form, "ckUpdateINI");
   auto& ckAddHarmony = FindFormComponent<TCheckBox>(*form, "ckAddHarmony");
-  EXPECT_EQ(form->ComponentCount(), 9);  // and the two message dialogs
+  EXPECT_EQ(form->ComponentCount(), 10);  // and the two message dialogs and the painter
 
   EXPECT_EQ(lblInfo.BoundsRect(), Bounds(3, 2, 246, 55));  // AutoSize off keeps the stored size
   EXPECT_TRUE(lblInfo.WordWrap());
