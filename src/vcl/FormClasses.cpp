@@ -96,6 +96,9 @@ std::vector<TPropInfo> Join(std::vector<TPropInfo> a, std::vector<TPropInfo> b) 
 
 }  // namespace
 
+const TIdentMap& FontStyleIdents() { return kFontStyles; }
+const TIdentMap& CharsetIdents() { return kCharsets; }
+
 void RegisterStandardClasses() {
   static bool done = false;
   if (done) return;

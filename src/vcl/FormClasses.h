@@ -10,6 +10,10 @@
 
 namespace quillfen::vcl {
 
+// The names a description may give a font's style bits and character set.
+const TIdentMap& FontStyleIdents();
+const TIdentMap& CharsetIdents();
+
 // Registers TComponent, TControl, TWinControl, TForm and the standard
 // controls; calling it again changes nothing.
 void RegisterStandardClasses();

@@ -40,9 +40,6 @@ const TIdentMap kBrowseTypes = {{"bftFolders", bftFolders}, {"bftPrinters", bftP
 const TIdentMap kBrowseRoots = {{"bfrDesktop", bfrDesktop}, {"bfrMyComputer", bfrMyComputer},
                                 {"bfrNetworkNeighborhood", bfrNetworkNeighborhood},
                                 {"bfrPrinters", bfrPrinters}};
-const TIdentMap kFontStyles = {{"fsBold", fsBold}, {"fsItalic", fsItalic},
-                               {"fsUnderline", fsUnderline}, {"fsStrikeOut", fsStrikeOut}};
-const TIdentMap kCharsets = {{"ANSI_CHARSET", 0}, {"DEFAULT_CHARSET", 1}, {"SYMBOL_CHARSET", 2}};
 
 // A picture stored as the bytes of a BMP file; an empty block clears it.
 void LoadPicture(TBitmap& picture, const std::vector<std::uint8_t>& bytes, const std::string& what) {
@@ -62,7 +59,7 @@ std::vector<TPropInfo> DialogProperties() {
           "SoundType", [](TProCommonDialog& d, TSoundType v) { d.SoundType = v; }, kSoundTypes, stNoSound),
       IntProp<TProCommonDialog>("HelpContext", [](TProCommonDialog& d, int v) { d.HelpContext = v; }),
       EnumProp<TProCommonDialog, TFontCharset>(
-          "Font.Charset", [](TProCommonDialog& d, TFontCharset v) { d.Font().SetCharset(v); }, kCharsets,
+          "Font.Charset", [](TProCommonDialog& d, TFontCharset v) { d.Font().SetCharset(v); }, CharsetIdents(),
           TFontCharset::Default),
       ColorProp<TProCommonDialog>("Font.Color", [](TProCommonDialog& d, TColor v) { d.Font().SetColor(v); },
                                   clWindowText),
@@ -70,7 +67,7 @@ std::vector<TPropInfo> DialogProperties() {
       StringProp<TProCommonDialog>(
           "Font.Name", [](TProCommonDialog& d, const std::string& v) { d.Font().SetName(v); }, "MS Sans Serif"),
       SetProp<TProCommonDialog>("Font.Style", [](TProCommonDialog& d, unsigned v) { d.Font().SetStyle(v); },
-                                kFontStyles, 0),
+                                FontStyleIdents(), 0),
       BoolProp<TProCommonDialog>("ParentFont", [](TProCommonDialog& d, bool v) { d.ParentFont = v; }, true)};
 }
 
