@@ -219,10 +219,16 @@ TEST_F(QuillfenApp, TakesAProjectFromTheCommandLineAndRefusesAnInvalidOne) {
 }
 
 TEST_F(QuillfenApp, ChoosesAProjectInTheFolderBrowserStartingInTheEditorsProjectFolder) {
-  // The editor keeps its projects in its own "Project" folder.
-  const std::string inEditor = demo_.editorFolder + "\\Project";
+  // The editor keeps its projects in its own "Project" folder. It lives on the
+  // prefix's own C: drive: the browser expands every folder above the start
+  // folder, and a CI runner need not let it list the host's root folder.
+  const std::string editor = "C:\\qf-e2e-editor\\Editor";
+  std::error_code ignored;
+  fs::remove_all("C:\\qf-e2e-editor", ignored);
+  const std::string inEditor = editor + "\\Project";
+  fs::create_directories(editor);
   fs::copy(demo_.projectFolder, inEditor, fs::copy_options::recursive);
-  SetToolKey(demo_.rtpFolder, demo_.editorFolder);
+  SetToolKey(demo_.rtpFolder, editor);
   Start();
   {
     // The button is drawn inside the box: click its right end.
