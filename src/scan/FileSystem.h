@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +29,17 @@ class FileReader {
   virtual void Read(void* buffer, std::size_t count) = 0;
   virtual void Seek(std::uint64_t position) = 0;
   virtual std::uint64_t Position() const = 0;
+};
+
+// Writing a file from its start, replacing what it held.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  // Each raises FileError.
+  virtual void Write(std::span<const std::string_view> parts) = 0;
+  // Ends the file where the writing ended. A writer dropped without it
+  // leaves a file that may still hold old bytes after the new ones.
+  virtual void Finish() = 0;
 };
 
 // Held while a scan owns its scratch files; released by destruction.
@@ -61,6 +73,8 @@ class FileSystem {
   }
 
   virtual std::unique_ptr<FileReader> OpenRead(const std::string& path) const = 0;
+  // By default the parts are gathered and saved at the end.
+  virtual std::unique_ptr<FileWriter> OpenWrite(const std::string& path);
 
   // These report failure by their result, as the Win32 calls do.
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -72,5 +86,22 @@ class FileSystem {
   // stays readable and writable through the other operations.
   virtual std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) = 0;
 };
+
+inline std::unique_ptr<FileWriter> FileSystem::OpenWrite(const std::string& path) {
+  class Gathering final : public FileWriter {
+   public:
+    Gathering(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    void Write(std::span<const std::string_view> parts) override {
+      for (std::string_view part : parts) data_.append(part);
+    }
+    void Finish() override { fs_.SaveFile(path_, data_); }
+
+   private:
+    FileSystem& fs_;
+    std::string path_;
+    std::string data_;
+  };
+  return std::make_unique<Gathering>(*this, path);
+}
 
 }  // namespace quillfen

@@ -17,42 +17,59 @@ namespace {
 
 // Collects the words of the project data on a second thread while the
 // build is still reading files; the word stage then only takes the result.
+// When that thread falls behind, the build collects the words of the file
+// it has just read itself, while the bytes are still in the cache.
 class WordWorker {
  public:
   WordWorker() {
     try {
       thread_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
-      // No thread to be had: the words are collected as the parts come.
+      // No thread to be had: the words are collected as the files come.
     }
   }
   ~WordWorker() { Stop(); }
 
-  void Push(std::string_view part) {
-    if (!thread_.joinable()) {
-      inline_.Feed(part);
-      return;
+  void Push(CleanedFile file) {
+    const std::size_t piece = pieces_++;
+    if (thread_.joinable()) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      // After a failure nothing more is read; the build must not wait for
+      // memory that is never given back.
+      if (failure_) return;
+      if (queue_.size() < kBehind) {
+        queue_.push_back({piece, std::move(file)});
+        lock.unlock();
+        ready_.notify_one();
+        return;
+      }
     }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      queue_.push_back(part);
-    }
-    ready_.notify_one();
+    words_.Feed(kBuilder, piece, file.spans);
   }
 
   std::vector<std::string> Finish() {
-    if (!thread_.joinable()) return inline_.Finish();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
+    if (thread_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ = true;
+      }
+      ready_.notify_one();
+      thread_.join();
+      if (failure_) std::rethrow_exception(failure_);
     }
-    ready_.notify_one();
-    thread_.join();
-    if (failure_) std::rethrow_exception(failure_);
-    return std::move(words_);
+    return words_.Finish();
   }
 
  private:
+  static constexpr int kWorker = 0;
+  static constexpr int kBuilder = 1;
+  static constexpr std::size_t kBehind = 2;  // files waiting before the build helps
+
+  struct Job {
+    std::size_t piece;
+    CleanedFile file;
+  };
+
   void Stop() {
     if (!thread_.joinable()) return;
     {
@@ -66,34 +83,35 @@ class WordWorker {
 
   void Run() {
     try {
-      WordStream stream;
       std::unique_lock<std::mutex> lock(mutex_);
       for (;;) {
         ready_.wait(lock, [this] { return !queue_.empty() || done_; });
         if (cancelled_) return;
         if (queue_.empty()) break;
-        std::string_view part = queue_.front();
+        Job job = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
-        stream.Feed(part);
+        words_.Feed(kWorker, job.piece, job.file.spans);
+        job = {};  // its memory goes back to the build at once
         lock.lock();
       }
-      lock.unlock();
-      words_ = stream.Finish();
     } catch (...) {
+      std::deque<Job> dropped;
+      std::lock_guard<std::mutex> lock(mutex_);
       failure_ = std::current_exception();
+      dropped.swap(queue_);
     }
   }
 
+  WordPieces words_{2};
+  std::size_t pieces_ = 0;
   std::thread thread_;
   std::mutex mutex_;
   std::condition_variable ready_;
-  std::deque<std::string_view> queue_;
+  std::deque<Job> queue_;
   bool done_ = false;
   bool cancelled_ = false;
-  std::vector<std::string> words_;
   std::exception_ptr failure_;
-  WordStream inline_;
 };
 
 }  // namespace
@@ -195,6 +213,7 @@ void Scanner::RunPipeline() {
   // Held until the words are read: a second scan must not rewrite or read
   // our scratch files meanwhile.
   std::unique_ptr<ScratchLock> scratch;
+  // Declared before the worker, which reads it until it is stopped.
   ProjectDataBuffer projectData;
   WordWorker words;
   const std::string dataFile = env_.scratchFolder + kProjectDataFile;
@@ -204,8 +223,8 @@ void Scanner::RunPipeline() {
         if (!scratch) throw FileError("the scratch file " + dataFile + " is in use by another scan");
         BuildOptions options{env_.scratchFolder,
                              [this](std::string_view text) { host_.SetStatus(text); },
-                             [&words](std::string_view part) { words.Push(part); }};
-        projectData = BuildProjectData(env_.fs, host_.ProjectFolder(), options);
+                             [&words](CleanedFile file) { words.Push(std::move(file)); }, false};
+        BuildProjectData(env_.fs, host_.ProjectFolder(), options, projectData);
       }))
     return;
 

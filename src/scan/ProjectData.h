@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,22 +29,31 @@ inline constexpr char kWorkFile[] = "~temp.buf";
 void StripMarkers(std::string& data);
 // The same over size bytes in place; returns the size that remains.
 std::size_t StripMarkers(char* data, std::size_t size);
+// The same without moving a byte: appends to kept the spans of input that
+// remain, in order.
+void CutMarkedRuns(std::string_view input, std::vector<std::string_view>& kept);
 
-// The joined project data, one block per input file: each block is filled
-// once in place, and the parts stay where they are while more are added.
+// One input file's cleaned data: spans of a block that lives as long as
+// someone holds it.
+struct CleanedFile {
+  std::shared_ptr<const char> block;
+  std::vector<std::string_view> spans;
+};
+
+// The joined project data as spans of one block per input file. Nothing
+// moves while more is added.
 class ProjectDataBuffer {
  public:
   std::size_t Size() const { return size_; }
+  // Empty when the build did not keep the data.
   const std::vector<std::string_view>& Parts() const { return parts_; }
   std::string Joined() const;
   void Release();
 
-  // A new block of capacity bytes; Commit says how many of them hold data.
-  char* Add(std::size_t capacity);
-  std::string_view Commit(std::size_t size);
+  void Add(const CleanedFile& file, bool keep);
 
  private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<std::shared_ptr<const char>> blocks_;
   std::vector<std::string_view> parts_;
   std::size_t size_ = 0;
 };
@@ -51,14 +61,23 @@ class ProjectDataBuffer {
 struct BuildOptions {
   std::string scratchFolder;                      // ends in a separator
   std::function<void(std::string_view)> status;  // "Building ..." texts
-  // Each cleaned file's data, in order, as soon as it is ready; it stays
-  // valid as long as the returned buffer.
-  std::function<void(std::string_view)> part;
+  // Each cleaned file, in order, as soon as it is ready.
+  std::function<void(CleanedFile)> part;
+  // Whether the returned buffer keeps the data. Without it, memory is
+  // reused once the part's receiver drops a file, and the build waits when
+  // it runs far ahead of the receiver.
+  bool keep = true;
 };
 
 // Builds "~prtmp.buf" in the scratch folder from projectFolder (ending in a
-// backslash) and returns its contents. Raises FileError or ReadError.
+// backslash), file by file, and returns its contents. Raises FileError or
+// ReadError; a failure after the first input has been read removes the
+// scratch file instead of leaving part of it.
 ProjectDataBuffer BuildProjectData(FileSystem& fs, const std::string& projectFolder,
-                             const BuildOptions& options);
+                                   const BuildOptions& options);
+// The same into a buffer the caller holds, so that the spans handed to the
+// part callback stay valid also when the build fails.
+void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const BuildOptions& options,
+                      ProjectDataBuffer& joined);
 
 }  // namespace quillfen

@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <cstring>
 #include <vector>
 
@@ -47,13 +49,15 @@ constexpr std::array<std::uint8_t, 256> kFold = MakeFoldTable();
 
 // Remembers the words met so far, ignoring case, keeping the first spelling
 // of each in order of appearance. Words of up to three characters are
-// tracked in a table indexed by their folded codes, words of up to ten by
+// tracked in a table indexed by their folded codes, words of up to eight by
 // an exact 64-bit key, longer ones by a hash of their folded bytes.
 class WordCollector {
  public:
   WordCollector() : short_(1 + 64 + 64 * 64 + 64 * 64 * 64, 0), packed_(1 << 12), slots_(1 << 10) {}
 
-  void Add(const char* word, std::size_t length) {
+  // The short words are most of the calls and mostly known: their test is
+  // kept inline in the scanner.
+  [[gnu::always_inline]] inline void Add(const char* word, std::size_t length) {
     if (length <= 3) {
       // Offsets of the one-, two- and three-character codes in short_.
       static constexpr std::size_t kBase[4] = {0, 1, 1 + 64, 1 + 64 + 64 * 64};
@@ -65,15 +69,25 @@ class WordCollector {
       if (seen) return;
       seen = 1;
       ++shortSeen_[length];
-      words_.emplace_back(word, length);
+      Keep(word, length);
       return;
     }
+    AddLonger(word, length);
+  }
+
+ private:
+  [[gnu::noinline]] void AddLonger(const char* word, std::size_t length) {
     if (length <= kPackedMax) {
-      // Up to ten folded characters and the length fit one exact key.
-      std::uint64_t key = static_cast<std::uint64_t>(length) << 60;
-      for (std::size_t i = 0; i < length; ++i) {
-        key |= static_cast<std::uint64_t>(kFold[static_cast<unsigned char>(word[i])]) << (6 * i);
-      }
+      // Up to eight characters are their own key: setting bit 5 of each
+      // folds letter case and leaves every other word character as it is,
+      // and no word character is zero. Two overlapping loads read exactly
+      // the word's bytes.
+      std::uint32_t low, high;
+      std::memcpy(&low, word, 4);
+      std::memcpy(&high, word + length - 4, 4);
+      std::uint64_t key = low | (static_cast<std::uint64_t>(high) << (8 * (length - 4)));
+      const std::uint64_t present = length == 8 ? ~0ull : (1ull << (8 * length)) - 1;
+      key |= present & 0x2020202020202020ull;
       Insert(packed_, packedUsed_, key, Mix(key), word, length, [](const std::string&) { return true; });
       return;
     }
@@ -85,7 +99,13 @@ class WordCollector {
            [&](const std::string& known) { return SameFolded(known, word, length); });
   }
 
+ public:
   std::vector<std::string> Take() { return std::move(words_); }
+
+  // Words met from now on are tagged with key, which only grows.
+  void SetKey(std::uint64_t key) { key_ = key; }
+  // The key current when each word of Take() was first met.
+  std::vector<std::uint64_t> TakeKeys() { return std::move(keys_); }
 
   // Every word of one (two) characters has been met: further ones change
   // nothing, and the scanner may skip them. In binary data that happens
@@ -100,6 +120,11 @@ class WordCollector {
     std::uint32_t word = 0;   // index + 1 into words_; 0 is empty
   };
 
+  void Keep(const char* word, std::size_t length) {
+    words_.emplace_back(word, length);
+    if (key_ != kNoKeys) keys_.push_back(key_);
+  }
+
   static bool SameFolded(const std::string& a, const char* b, std::size_t length) {
     if (a.size() != length) return false;
     for (std::size_t i = 0; i < length; ++i) {
@@ -109,7 +134,7 @@ class WordCollector {
     return true;
   }
 
-  static constexpr std::size_t kPackedMax = 10;
+  static constexpr std::size_t kPackedMax = 8;
 
   static std::uint64_t Mix(std::uint64_t key) {
     key *= 0x9E3779B97F4A7C15ull;
@@ -126,7 +151,7 @@ class WordCollector {
       if (slot.word == 0) {
         slot.hash = key;
         slot.probe = probe;
-        words_.emplace_back(word, length);
+        Keep(word, length);
         slot.word = static_cast<std::uint32_t>(words_.size());
         if (++used * 2 > table.size()) Grow(table);
         return;
@@ -155,6 +180,9 @@ class WordCollector {
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::vector<std::string> words_;
+  static constexpr std::uint64_t kNoKeys = ~0ull;
+  std::uint64_t key_ = kNoKeys;
+  std::vector<std::uint64_t> keys_;
 };
 
 }  // namespace
@@ -312,41 +340,108 @@ void ExtractWordsFromData(std::string_view data, StringList& words, const Progre
   words.AddAll(collector.Take());
 }
 
-struct WordStream::Impl {
-  WordCollector collector;
-  std::string pending;  // a word that may go on in the next part
+// Each piece's words are collected by its feeder, except the words at its
+// two ends, which may go on in the neighbouring pieces: those ends are kept
+// and joined in piece order at the end. Every word is tagged with a key that
+// orders all words by first appearance: 2n + 1 for the words inside piece n,
+// 2n for a word that ends in piece n after starting in an earlier one.
+struct WordPieces::Impl {
+  struct Ends {
+    bool known = false;
+    bool allWord = true;  // no byte of the piece ends a word
+    std::string head;     // word bytes before the piece's first other byte
+    std::string tail;     // word bytes after its last other byte
+  };
+
+  explicit Impl(int feeders) : collectors(static_cast<std::size_t>(feeders)) {}
+
+  std::vector<WordCollector> collectors;
+  std::mutex mutex;  // guards ends
+  std::vector<Ends> ends;
 };
 
-WordStream::WordStream() : impl_(std::make_unique<Impl>()) {}
-WordStream::~WordStream() = default;
+WordPieces::WordPieces(int feeders) : impl_(std::make_unique<Impl>(feeders)) {}
+WordPieces::~WordPieces() = default;
 
-void WordStream::Feed(std::string_view part) {
-  Impl& s = *impl_;
-  const char* bytes = part.data();
-  const std::size_t size = part.size();
-  auto isWord = [&](std::size_t i) { return kWordChar[static_cast<unsigned char>(bytes[i])]; };
-  std::size_t first = 0;
-  while (first < size && isWord(first)) ++first;
-  if (first == size) {
-    s.pending.append(bytes, size);
-    return;
+void WordPieces::Feed(int feeder, std::size_t piece, std::span<const std::string_view> parts) {
+  WordCollector& collector = impl_->collectors[static_cast<std::size_t>(feeder)];
+  collector.SetKey(2 * static_cast<std::uint64_t>(piece) + 1);
+  Impl::Ends ends;
+  std::string pending;  // a word inside the piece that may go on in the next part
+  for (std::string_view part : parts) {
+    const char* bytes = part.data();
+    const std::size_t size = part.size();
+    auto isWord = [&](std::size_t i) { return kWordChar[static_cast<unsigned char>(bytes[i])]; };
+    std::size_t first = 0;
+    while (first < size && isWord(first)) ++first;
+    if (ends.allWord) {
+      ends.head.append(bytes, first);
+      if (first == size) continue;
+      ends.allWord = false;
+    } else {
+      if (first == size) {
+        pending.append(bytes, size);
+        continue;
+      }
+      pending.append(bytes, first);
+      if (!pending.empty()) collector.Add(pending.data(), pending.size());
+    }
+    pending.clear();
+    std::size_t last = size;  // one past the last byte that is no word character
+    while (isWord(last - 1)) --last;
+    CollectWords(bytes, first, last, collector);
+    pending.assign(bytes + last, size - last);
   }
-  s.pending.append(bytes, first);
-  if (!s.pending.empty()) {
-    s.collector.Add(s.pending.data(), s.pending.size());
-    s.pending.clear();
-  }
-  std::size_t last = size;  // one past the last byte that is no word character
-  while (isWord(last - 1)) --last;
-  CollectWords(bytes, first, last, s.collector);
-  s.pending.assign(bytes + last, size - last);
+  ends.tail = std::move(pending);
+  ends.known = true;
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  if (impl_->ends.size() <= piece) impl_->ends.resize(piece + 1);
+  impl_->ends[piece] = std::move(ends);
 }
 
-std::vector<std::string> WordStream::Finish() {
+std::vector<std::string> WordPieces::Finish() {
   Impl& s = *impl_;
-  if (!s.pending.empty()) s.collector.Add(s.pending.data(), s.pending.size());
-  s.pending.clear();
-  return s.collector.Take();
+  struct Source {
+    std::vector<std::string> words;
+    std::vector<std::uint64_t> keys;
+    std::size_t next = 0;
+  };
+  std::vector<Source> sources;
+  for (WordCollector& collector : s.collectors) sources.push_back({collector.Take(), collector.TakeKeys()});
+
+  // The words across piece edges, in order.
+  Source edges;
+  std::string carry;
+  for (std::size_t n = 0; n < s.ends.size(); ++n) {
+    Impl::Ends& piece = s.ends[n];
+    if (!piece.known) throw std::logic_error("a piece of the project data was never read");
+    carry += piece.head;
+    if (piece.allWord) continue;
+    if (!carry.empty()) {
+      edges.words.push_back(std::move(carry));
+      edges.keys.push_back(2 * static_cast<std::uint64_t>(n));
+    }
+    carry = std::move(piece.tail);
+  }
+  if (!carry.empty()) {
+    edges.words.push_back(std::move(carry));
+    edges.keys.push_back(2 * static_cast<std::uint64_t>(s.ends.size()));
+  }
+  sources.push_back(std::move(edges));
+
+  // Merged by key; no key is in two sources.
+  std::vector<std::string> merged;
+  for (;;) {
+    Source* best = nullptr;
+    for (Source& source : sources) {
+      if (source.next < source.words.size() &&
+          (best == nullptr || source.keys[source.next] < best->keys[best->next]))
+        best = &source;
+    }
+    if (best == nullptr) break;
+    merged.push_back(std::move(best->words[best->next++]));
+  }
+  return merged;
 }
 
 void ReportExtractionProgress(std::size_t size, const ProgressSink& progress) {

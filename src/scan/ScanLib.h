@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 #include <string>
+#include <span>
 #include <string_view>
 
 #include "FileSystem.h"
@@ -23,14 +24,18 @@ void ExtractWords(const FileSystem& fs, const std::string& fileName, StringList&
 // The same over data already in memory.
 void ExtractWordsFromData(std::string_view data, StringList& words, const ProgressSink& progress);
 
-// The words of data that arrives in parts, in order; a word may run from one
-// part into the next. Finish gives each word once ignoring case, in its first
-// spelling, in order of appearance.
-class WordStream {
+// The words of data that arrives in numbered pieces 0, 1, 2, ..., each
+// made of parts; a word may run from one part or piece into the next. The
+// pieces are shared out among feeders, each taking its pieces whole and in
+// increasing order, so that threads can collect at once; different feeders
+// may run concurrently. Finish comes after the last piece of every feeder.
+// Its list may hold a word more than once, in other spellings too: the
+// first is the one a list that ignores case keeps.
+class WordPieces {
  public:
-  WordStream();
-  ~WordStream();
-  void Feed(std::string_view part);
+  explicit WordPieces(int feeders);
+  ~WordPieces();
+  void Feed(int feeder, std::size_t piece, std::span<const std::string_view> parts);
   std::vector<std::string> Finish();
 
  private:

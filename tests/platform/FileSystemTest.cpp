@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,32 @@ TEST(FileSystem, LoadsSavesAndReadsFiles) {
   EXPECT_THROW(fs->LoadFile(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->OpenRead(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->SaveFile(dir / "no-folder" + TempFolder::Separator() + "x", "x"), FileError);
+}
+
+// The scratch file is written file by file, in thousands of pieces, over
+// the larger file of an earlier scan.
+TEST(FileSystem, WritesManyPartsOverALongerFile) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  const std::string file = dir / "parts.bin";
+  fs->SaveFile(file, std::string(200000, 'x'));
+  std::string source;
+  for (int i = 0; i < 3000; ++i) source += static_cast<char>('a' + i % 26);
+  std::vector<std::string_view> parts;
+  std::string expected;
+  for (std::size_t at = 0, i = 0; at < source.size(); ++i) {
+    const std::size_t size = std::min<std::size_t>(source.size() - at, i % 4);  // empty ones too
+    parts.push_back(std::string_view(source).substr(at, size));
+    expected.append(parts.back());
+    at += size;
+  }
+  auto out = fs->OpenWrite(file);
+  out->Write(std::span(parts).first(parts.size() / 2));
+  out->Write(std::span(parts).subspan(parts.size() / 2));
+  out->Finish();
+  EXPECT_EQ(fs->LoadFile(file), expected);
+  fs->SaveFileParts(file, {});
+  EXPECT_EQ(fs->LoadFile(file), "");
 }
 
 TEST(FileSystem, ListsDotsFirstThenNamesInNtfsOrder) {

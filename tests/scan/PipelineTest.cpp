@@ -151,6 +151,16 @@ TEST_F(PipelineFixture, BuildFailuresStopThePipelineWithBuildError) {
   host.events.clear();
   scanner->StartScan();
   EXPECT_EQ(host.Only("stop"), (std::vector<std::string>{std::string("Build Error: ") + msg::kBuildError}));
+
+  // When the very first input fails, the scratch file of an earlier scan
+  // is not touched.
+  fs.failLoad.clear();
+  fs.failLoad.insert("c:\\game\\rpg_rt.ldb");
+  fs.Put("C:\\Tool\\~prtmp.buf", "earlier scan");
+  host.events.clear();
+  scanner->StartScan();
+  EXPECT_EQ(host.Only("stop"), (std::vector<std::string>{std::string("Build Error: ") + msg::kBuildError}));
+  EXPECT_EQ(fs.LoadFile("C:\\Tool\\~prtmp.buf"), "earlier scan");
 }
 
 TEST_F(PipelineFixture, ASecondScanHoldingTheScratchFileFailsTheBuild) {

@@ -178,6 +178,57 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
   EXPECT_GE(list.IndexOf("zq9_zq"), 0);
 }
 
+// Words of data cut into pieces and spans at random, shared out among two
+// feeders: the list a sorted StringList makes of them must be the one of the
+// whole data, spellings included.
+TEST(WordPieces, AnySharingOutGivesTheWordsOfTheWholeData) {
+  std::mt19937 rng(11);
+  const std::string chars = "aAbBzZ09-_ .\x01\xFF";
+  for (int round = 0; round < 60; ++round) {
+    std::string data(rng() % 3000 + (round % 3 == 0 ? 70000 : 0), ' ');
+    for (char& c : data) c = chars[rng() % chars.size()];
+    // Long runs of word characters, some filling whole pieces.
+    for (int k = 0; k < 6 && !data.empty(); ++k) {
+      const std::size_t at = rng() % data.size();
+      const std::size_t length = std::min<std::size_t>(data.size() - at, rng() % 300);
+      for (std::size_t i = at; i < at + length; ++i) data[i] = "aBz9_"[rng() % 5];
+    }
+    // Pieces (some empty), each cut into spans (some empty).
+    std::vector<std::vector<std::string_view>> pieces;
+    std::size_t at = 0;
+    while (at < data.size()) {
+      const std::size_t size = std::min<std::size_t>(data.size() - at, rng() % 500);
+      std::vector<std::string_view> spans;
+      std::size_t inner = 0;
+      while (inner < size || spans.empty()) {
+        const std::size_t span = std::min<std::size_t>(size - inner, rng() % 90);
+        spans.push_back(std::string_view(data).substr(at + inner, span));
+        inner += span;
+        if (size == 0) break;
+      }
+      pieces.push_back(std::move(spans));
+      at += size;
+    }
+    WordPieces words(2);
+    std::vector<std::size_t> first, second;
+    for (std::size_t n = 0; n < pieces.size(); ++n) (rng() % 3 == 0 ? first : second).push_back(n);
+    // Feeders interleave; each keeps its own order.
+    std::size_t i = 0, j = 0;
+    while (i < first.size() || j < second.size()) {
+      if (i < first.size() && (j == second.size() || rng() % 2)) {
+        words.Feed(0, first[i], pieces[first[i]]);
+        ++i;
+      } else {
+        words.Feed(1, second[j], pieces[second[j]]);
+        ++j;
+      }
+    }
+    StringList pieced(true);
+    pieced.AddAll(words.Finish());
+    ASSERT_EQ(pieced.Items(), Words(data)) << "round " << round;
+  }
+}
+
 TEST(RoundedPercent, RoundsHalvesToEven) {
   EXPECT_EQ(RoundedPercent(1, 200), 0);  // 0.5
   EXPECT_EQ(RoundedPercent(3, 200), 2);  // 1.5

@@ -63,6 +63,26 @@ class PosixReader final : public FileReader {
   std::string path_;
 };
 
+class PosixWriter final : public FileWriter {
+ public:
+  PosixWriter(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+
+  void Write(std::span<const std::string_view> parts) override {
+    if (!posix::WriteAllParts(fd_.Get(), parts)) Fail("Cannot write", path_, errno);
+    for (std::string_view part : parts) size_ += part.size();
+  }
+
+  void Finish() override {
+    if (::ftruncate(fd_.Get(), static_cast<off_t>(size_)) != 0) Fail("Cannot write", path_, errno);
+    if (::close(fd_.Release()) != 0) Fail("Cannot write", path_, errno);
+  }
+
+ private:
+  UniqueFd fd_;
+  std::string path_;
+  std::uint64_t size_ = 0;
+};
+
 // flock() conflicts between two opens in one process too, except where a
 // file system emulates it with per-process locks (NFS); this table keeps the
 // exclusion within the process there.
@@ -161,22 +181,22 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) override {
+    std::unique_ptr<FileWriter> file = OpenWrite(path);
+    file->Write(parts);
+    file->Finish();
+  }
+
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
     // In place, not through a rename: a lock held on the file must survive.
     const std::optional<std::string> target =
         posix::EndsInSeparator(path) ? std::nullopt : posix::ResolveForCreate(path);
     if (!target) throw FileError("Cannot create '" + path + "': the folder does not exist");
-    // Written over the old contents and cut to size afterwards: rewriting
+    // Written over the old contents and cut to size at the end: rewriting
     // pages the cache already holds is several times faster than filling
     // new ones after a truncation, and the scratch file is rewritten often.
     UniqueFd fd(::open(target->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     if (!fd) Fail("Cannot create", path, errno);
-    std::uint64_t total = 0;
-    for (std::string_view part : parts) {
-      if (!posix::WriteAll(fd.Get(), part.data(), part.size())) Fail("Cannot write", path, errno);
-      total += part.size();
-    }
-    if (::ftruncate(fd.Get(), static_cast<off_t>(total)) != 0) Fail("Cannot write", path, errno);
-    if (::close(fd.Release()) != 0) Fail("Cannot write", path, errno);
+    return std::make_unique<PosixWriter>(std::move(fd), path);
   }
 
   std::unique_ptr<FileReader> OpenRead(const std::string& path) const override {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,53 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     }
     data += written;
     size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
+  constexpr std::size_t kBatch = 512;  // well under IOV_MAX
+  iovec batch[kBatch];
+  std::size_t next = 0;      // the first part not yet in a batch
+  std::size_t skip = 0;      // bytes of parts[next] already written
+  while (next < parts.size()) {
+    std::size_t count = 0;
+    std::size_t bytes = 0;
+    for (std::size_t i = next; i < parts.size() && count < kBatch; ++i) {
+      const std::size_t offset = i == next ? skip : 0;
+      if (parts[i].size() == offset) continue;
+      batch[count].iov_base = const_cast<char*>(parts[i].data() + offset);
+      batch[count].iov_len = parts[i].size() - offset;
+      bytes += batch[count].iov_len;
+      if (bytes > (std::size_t{1} << 30)) break;  // keep below what one call may write
+      ++count;
+    }
+    if (count == 0) {
+      // Only empty parts, or one part over the limit on its own.
+      if (parts[next].size() > skip &&
+          !WriteAll(fd, parts[next].data() + skip, parts[next].size() - skip))
+        return false;
+      ++next;
+      skip = 0;
+      continue;
+    }
+    ssize_t written = ::writev(fd, batch, static_cast<int>(count));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    // Step over what went out, part by part.
+    auto left = static_cast<std::size_t>(written);
+    while (next < parts.size() && left >= parts[next].size() - skip) {
+      left -= parts[next].size() - skip;
+      ++next;
+      skip = 0;
+    }
+    skip += left;
   }
   return true;
 }

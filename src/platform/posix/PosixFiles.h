@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <span>
 
 namespace quillfen::posix {
 
@@ -34,6 +36,8 @@ std::string ErrorText(int error);
 
 // Writes everything, going on after short writes; false with errno set.
 bool WriteAll(int fd, const char* data, std::size_t size);
+// The same for consecutive parts, many at a time.
+bool WriteAllParts(int fd, std::span<const std::string_view> parts);
 
 // A new, empty file with a unique hidden name in the folder of target.
 std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string& tempPath);

@@ -93,6 +93,11 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
 std::optional<std::string> ResolveExisting(const std::string& path) {
   if (path.empty()) return std::nullopt;
   const SplitPath split = Split(path);
+  // A path spelt exactly as on disk resolves to itself: one look-up
+  // instead of one per folder.
+  std::string direct = split.root;
+  for (const std::string& component : split.components) direct = Join(direct, component);
+  if (!split.components.empty() && EntryExists(direct)) return direct;
   std::string current = split.root;
   for (const std::string& component : split.components) {
     std::optional<std::string> next = FindEntry(current, component);

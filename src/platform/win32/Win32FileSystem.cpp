@@ -39,6 +39,35 @@ std::uint64_t SizeOf(HANDLE file, const std::string& path) {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
+class Win32Writer final : public FileWriter {
+ public:
+  Win32Writer(UniqueHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+
+  void Write(std::span<const std::string_view> parts) override {
+    for (std::string_view data : parts) {
+      std::size_t done = 0;
+      while (done < data.size()) {
+        const std::size_t left = data.size() - done;
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!::WriteFile(file_.Get(), data.data() + done, chunk, &written, nullptr) || written == 0) {
+          Fail("Cannot write", path_, ::GetLastError());
+        }
+        done += written;
+      }
+    }
+  }
+
+  // The file was emptied when it was opened: closing it is all.
+  void Finish() override {
+    if (!::CloseHandle(file_.Release())) Fail("Cannot write", path_, ::GetLastError());
+  }
+
+ private:
+  UniqueHandle file_;
+  std::string path_;
+};
+
 class Win32Reader final : public FileReader {
  public:
   Win32Reader(UniqueHandle file, std::uint64_t size, std::string path)
@@ -136,20 +165,20 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void SaveFile(const std::string& path, std::string_view data) override {
+    SaveFileParts(path, {data});
+  }
+
+  void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) override {
+    std::unique_ptr<FileWriter> file = OpenWrite(path);
+    file->Write(parts);
+    file->Finish();
+  }
+
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
     UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) Fail("Cannot create", path, ::GetLastError());
-    std::size_t done = 0;
-    while (done < data.size()) {
-      const std::size_t left = data.size() - done;
-      const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-      DWORD written = 0;
-      if (!::WriteFile(file.Get(), data.data() + done, chunk, &written, nullptr) || written == 0) {
-        Fail("Cannot write", path, ::GetLastError());
-      }
-      done += written;
-    }
-    if (!::CloseHandle(file.Release())) Fail("Cannot write", path, ::GetLastError());
+    return std::make_unique<Win32Writer>(std::move(file), path);
   }
 
   std::unique_ptr<FileReader> OpenRead(const std::string& path) const override {
