@@ -146,6 +146,8 @@ TEST(Gallery, ScreenshotShowsTheWholeWindowWithTheGaugeBandsInPlace) {
   const TColor middle = at(8 + 7 * 66 + 29, barTop);
   EXPECT_NE(middle, 0x00FF00u);
   EXPECT_NE(middle, 0x0000FFu);
+  // Pictures on magenta show what is behind them (the URL image's information icon).
+  EXPECT_EQ(CountOf(shot, 0xFF00FF), 0);
   // A vertical bar at 0 % shows only its face inside the single border.
   EXPECT_EQ(at(8 + 1 * 66 + 30, 8 + 1 * 66 + 30), static_cast<TColor>(::GetSysColor(COLOR_BTNFACE)));
 }
@@ -159,6 +161,7 @@ TEST(Gallery, BothMessageWindowsAreCaptured) {
     EXPECT_GT(shot.Width, 200) << kind;
     EXPECT_GT(shot.Height, 100) << kind;
     EXPECT_GT(DistinctColours(shot), 8) << kind;
+    EXPECT_EQ(CountOf(shot, 0xFF00FF), 0) << kind;
   }
   EXPECT_NE(RunGallery("--dialog nothing x.bmp"), 0);
 }
@@ -172,6 +175,7 @@ TEST(Gallery, TheXPWindowShowsBothLooksInThePaintersColours) {
   const TXPWorkingColors c = PainterColours();
   ASSERT_GE(shot.Width, 520);
   ASSERT_GE(shot.Height, 420);
+  EXPECT_EQ(CountOf(shot, 0xFF00FF), 0) << "the tool bar's images are masked";
   auto at = [&](int x, int y) { return shot.At(g.ClientOrigin.x + x, g.ClientOrigin.y + y) & 0xFFFFFF; };
   const TColor face = ColorToRGB(clBtnFace);
   const bool deep = c.DeepColorMode;
@@ -210,6 +214,10 @@ TEST(Gallery, TheXPWindowShowsBothLooksInThePaintersColours) {
   EXPECT_EQ(at(g.Edits[1].left + 30, g.Edits[1].top), ColorToRGB(clBtnShadow));
   // The list box keeps its sunken edge.
   EXPECT_EQ(at((g.List.left + g.List.right) / 2, g.List.top), ColorToRGB(clBtnShadow));
+  int firstLine = 0;
+  for (int y = g.List.top + 2; y < g.List.top + 16; ++y)
+    for (int x = g.List.left + 2; x < g.List.left + 80; ++x) firstLine += at(x, y) == ColorToRGB(clWindowText);
+  EXPECT_GT(firstLine, 20) << "the list's first line is drawn";
 }
 
 TEST(Gallery, DroppedMenusShowTheSelectionAndTheIconColumn) {
@@ -226,5 +234,6 @@ TEST(Gallery, DroppedMenusShowTheSelectionAndTheIconColumn) {
     // The other items: the icon column and the light text area.
     EXPECT_GT(CountOf(shot, c.EffIconBackColor), 500) << mode;
     EXPECT_GT(CountOf(shot, c.EffColor), 2000) << mode;
+    EXPECT_EQ(CountOf(shot, 0xFF00FF), 0) << mode;
   }
 }
