@@ -253,6 +253,30 @@ void TMenu::SetOwnerDraw(bool value) {
   Changed();
 }
 
+void TMenu::SetBiDiMode(TBiDiMode value) {
+  if (value == biDiMode_) return;
+  biDiMode_ = value;
+  parentBiDiMode_ = false;  // a mode set by hand is the menu's own
+  Changed();
+}
+
+void TMenu::SetParentBiDiMode(bool value) {
+  if (value == parentBiDiMode_) return;
+  parentBiDiMode_ = value;
+  Changed();
+}
+
+bool TMenu::IsRightToLeft() const {
+  TWinControl* window = nullptr;
+  if (auto* main = dynamic_cast<const TMainMenu*>(this)) window = main->Form();
+  if (!window) window = dynamic_cast<TWinControl*>(Owner());
+  const std::uint32_t exStyle =
+      window && window->HandleAllocated()
+          ? static_cast<std::uint32_t>(::GetWindowLongA(window->Handle(), GWL_EXSTYLE))
+          : 0;
+  return MenuReadsRightToLeft(biDiMode_, parentBiDiMode_, exStyle);
+}
+
 void TMenu::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == TOperation::opRemove && component == images_) images_ = nullptr;
