@@ -263,6 +263,7 @@ struct TMenuShot {
   HWND Window = nullptr;  // the window the menu drops from
   std::string Path;
   bool Saved = false;
+  bool Done = false;  // captured, or the menu never opened
   int Step = 0;
 };
 
@@ -277,6 +278,7 @@ void CALLBACK MenuShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
   if (!popup || !::IsWindowVisible(popup)) {
     if (++shot.Step > 20) {  // the menu never opened
       ::KillTimer(nullptr, id);
+      shot.Done = true;
       ::EndMenu();
     }
     return;
@@ -295,6 +297,7 @@ void CALLBACK MenuShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
   RECT both{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
             std::max(a.bottom, b.bottom)};
   shot.Saved = SaveScreenArea(both, shot.Path);
+  shot.Done = true;
   ::EndMenu();
 }
 
@@ -314,7 +317,7 @@ bool SaveMenuShot(TForm* form, TPopupMenu* popup, const std::string& path) {
   } else {
     ::PostMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
     const DWORD end = ::GetTickCount() + 10000;
-    while (!shot.Saved && shot.Step <= 20 && ::GetTickCount() < end) {
+    while (!shot.Done && ::GetTickCount() < end) {
       Application().ProcessMessages();
       ::Sleep(10);
     }
