@@ -453,3 +453,24 @@ TEST(XPMenu, MenusOfARightToLeftWindowAreDrawnFromTheRight) {
   EXPECT_FALSE(menu->IsRightToLeft());
   delete form;
 }
+
+TEST(XPMenu, PaintedItemsAnswerTheirAcceleratorKeys) {
+  TForm* form = new TForm(&Application());
+  TXPShowcase s = BuildXPShowcase(form);
+  HWND window = form->Handle();
+  HMENU bar = s.MainMenu->Handle();
+  HMENU file = s.FileMenu->Handle();
+  ASSERT_TRUE(s.FileMenu->IsOwnerDrawn());
+  auto menuChar = [&](char key, HMENU menu, WPARAM flags) {
+    return ::SendMessageA(window, WM_MENUCHAR, MAKEWPARAM(static_cast<unsigned char>(key), flags),
+                          reinterpret_cast<LPARAM>(menu));
+  };
+  // "&File" and "&View" on the bar, either case; their position is the answer.
+  EXPECT_EQ(menuChar('f', bar, 0), MAKELRESULT(0, MNC_EXECUTE));
+  EXPECT_EQ(menuChar('V', bar, 0), MAKELRESULT(1, MNC_EXECUTE));
+  EXPECT_EQ(HIWORD(menuChar('q', bar, 0)), 0);  // no such key: the system beeps
+  // In the File menu, counted past the separator: New, Open..., Save, Recent, -, Exit.
+  EXPECT_EQ(menuChar('s', file, MF_POPUP), MAKELRESULT(2, MNC_EXECUTE));
+  EXPECT_EQ(menuChar('x', file, MF_POPUP), MAKELRESULT(5, MNC_EXECUTE));
+  delete form;
+}
