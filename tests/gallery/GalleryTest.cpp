@@ -228,8 +228,23 @@ TEST(Gallery, DroppedMenusShowTheSelectionAndTheIconColumn) {
     ASSERT_EQ(RunGallery(std::string("--") + mode + " \"" + path + "\""), 0) << mode;
     const TPixelImage shot = ReadBmp(path);
     ASSERT_GE(shot.Width, 520) << mode;
-    // The selected first item: a band of the selection colour, outlined.
+    // The selected first item: a band of the selection colour across the
+    // menu, outlined left and right in the selection border colour.
     EXPECT_GT(CountOf(shot, c.EffSelectColor), 1000) << mode;
+    int bestRow = -1, bestStart = 0, bestLength = 0;
+    for (int y = 0; y < shot.Height; ++y)
+      for (int x = 0, run = 0; x < shot.Width; ++x) {
+        run = (shot.At(x, y) & 0xFFFFFF) == (c.EffSelectColor & 0xFFFFFF) ? run + 1 : 0;
+        if (run > bestLength) {
+          bestLength = run;
+          bestRow = y;
+          bestStart = x - run + 1;
+        }
+      }
+    ASSERT_GE(bestLength, 100) << mode;
+    ASSERT_GT(bestStart, 0) << mode;
+    EXPECT_EQ(shot.At(bestStart - 1, bestRow) & 0xFFFFFF, ColorToRGB(c.EffSelectBorderColor)) << mode;
+    EXPECT_EQ(shot.At(bestStart + bestLength, bestRow) & 0xFFFFFF, ColorToRGB(c.EffSelectBorderColor)) << mode;
     EXPECT_GT(CountOf(shot, ColorToRGB(c.EffSelectBorderColor)), 200) << mode;
     // The other items: the icon column and the light text area.
     EXPECT_GT(CountOf(shot, c.EffIconBackColor), 500) << mode;
