@@ -264,7 +264,8 @@ struct TMenuShot {
   std::string Path;
   bool Saved = false;
   bool Done = false;  // captured, or the menu never opened
-  int Step = 0;
+  int Waited = 0;     // timer ticks without an open menu
+  bool Selected = false;
 };
 
 TMenuShot& MenuShot() {
@@ -276,18 +277,18 @@ void CALLBACK MenuShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
   TMenuShot& shot = MenuShot();
   HWND popup = ::FindWindowA("#32768", nullptr);
   if (!popup || !::IsWindowVisible(popup)) {
-    if (++shot.Step > 20) {  // the menu never opened
+    if (++shot.Waited > 20) {  // the menu never opened
       ::KillTimer(nullptr, id);
       shot.Done = true;
       ::EndMenu();
     }
     return;
   }
-  if (shot.Step < 100) {
+  if (!shot.Selected) {
     HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
-    const bool selected = menu && (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE);
-    if (!selected) ::PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
-    shot.Step = 100;
+    const bool first = menu && (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE);
+    if (!first) ::PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    shot.Selected = true;
     return;
   }
   ::KillTimer(nullptr, id);
