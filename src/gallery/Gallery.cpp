@@ -1,9 +1,15 @@
-// WidgetGallery: one window with every widget of the library in its states.
-//   WidgetGallery.exe                          shows the window
+// WidgetGallery: one window with every widget of the library in its states,
+// and a second one with the XP look beside the plain one.
+//   WidgetGallery.exe                          shows the window ("XP look..." opens the other)
 //   WidgetGallery.exe --screenshot FILE.bmp    writes the painted window and exits
 //   WidgetGallery.exe --dialog info|stop FILE.bmp   writes that message window and exits
+//   WidgetGallery.exe --screenshot-xp FILE.bmp writes the XP window and exits
+//   WidgetGallery.exe --menu FILE.bmp          writes the XP window with its File menu
+//                                              dropped and the first item selected
+//   WidgetGallery.exe --popup FILE.bmp         the same with the popup menu
 #include "WinApi.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,6 +24,7 @@
 #include "ProUrl.h"
 #include "ProVCL.h"
 #include "StdCtrls.h"
+#include "XPShowcase.h"
 #include "rmBtnEdit.h"
 #include "rmGauge.h"
 #include "rmSpeedBtns.h"
@@ -29,17 +36,22 @@ namespace {
 
 constexpr int kGaugeWidth = 60, kGaugeHeight = 60, kGaugeStep = 66;
 
-// The window as it is on the screen, as a 24-bit BMP; false on failure.
+// A part of the screen as a 24-bit BMP; false on failure.
+bool SaveScreenArea(const RECT& area, const std::string& path) {
+  TBitmap shot(area.right - area.left, area.bottom - area.top);
+  HDC screen = ::GetDC(nullptr);
+  ::BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, area.left, area.top,
+           SRCCOPY);
+  ::ReleaseDC(nullptr, screen);
+  return shot.SaveToFile(path);
+}
+
+// The window as it is on the screen; false on failure.
 bool SaveWindowShot(HWND window, const std::string& path) {
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT outer{};
   ::GetWindowRect(window, &outer);
-  TBitmap shot(outer.right - outer.left, outer.bottom - outer.top);
-  HDC screen = ::GetDC(nullptr);
-  ::BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen, outer.left, outer.top,
-           SRCCOPY);
-  ::ReleaseDC(nullptr, screen);
-  return shot.SaveToFile(path);
+  return SaveScreenArea(outer, path);
 }
 
 void Pump(int milliseconds) {
@@ -76,6 +88,8 @@ class TGalleryForm : public TForm {
 
   TProInfoDialog* Info = nullptr;
   TProStopDialog* Stop = nullptr;
+  TForm* XPForm = nullptr;
+  quillfen::gallery::TXPShowcase XP;
 
  private:
   // Six shapes in rows; solid and gradient at 0, 35, 70 and 100 percent.
@@ -207,6 +221,7 @@ class TGalleryForm : public TForm {
     url->SetParent(this);
     url->SetBounds(540, 340, 48, 64);
     url->Picture().LoadFromResourceName(::GetModuleHandleA(nullptr), "INFORMATIONICON");
+    url->Transparent = true;  // the picture's magenta background is its transparent colour
     url->URL = "https://example.org/";
   }
 
@@ -227,11 +242,91 @@ class TGalleryForm : public TForm {
     stop->SetBounds(600, 372, 100, 25);
     stop->SetCaption("Stop...");
     stop->OnClick = [this](TObject*) { Stop->Execute(); };
+    XPForm = new TForm(&Application());
+    XPForm->SetBorderStyle(TFormBorderStyle::bsSingle);
+    XPForm->Position = TPosition::poScreenCenter;
+    XP = quillfen::gallery::BuildXPShowcase(XPForm);
+    auto* xp = new TProButton(this);
+    xp->SetParent(this);
+    xp->SetBounds(600, 404, 100, 25);
+    xp->SetCaption("XP look...");
+    xp->OnClick = [this](TObject*) { XPForm->Show(); };
   }
 
   TProStatusBar* status_ = nullptr;
   HMENU menu_ = nullptr;
 };
+
+// Steps a dropped menu through from inside its modal loop: select the first
+// item if the system has not, then capture the screen, then close the menu.
+struct TMenuShot {
+  HWND Window = nullptr;  // the window the menu drops from
+  std::string Path;
+  bool Saved = false;
+  bool Done = false;  // captured, or the menu never opened
+  int Waited = 0;     // timer ticks without an open menu
+  bool Selected = false;
+};
+
+TMenuShot& MenuShot() {
+  static TMenuShot shot;
+  return shot;
+}
+
+void CALLBACK MenuShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  TMenuShot& shot = MenuShot();
+  HWND popup = ::FindWindowA("#32768", nullptr);
+  if (!popup || !::IsWindowVisible(popup)) {
+    if (++shot.Waited > 20) {  // the menu never opened
+      ::KillTimer(nullptr, id);
+      shot.Done = true;
+      ::EndMenu();
+    }
+    return;
+  }
+  if (!shot.Selected) {
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+    const bool first = menu && (::GetMenuState(menu, 0, MF_BYPOSITION) & MF_HILITE);
+    if (!first) ::PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    shot.Selected = true;
+    return;
+  }
+  ::KillTimer(nullptr, id);
+  RECT a{}, b{};
+  ::GetWindowRect(shot.Window, &a);
+  ::GetWindowRect(popup, &b);
+  RECT both{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+  shot.Saved = SaveScreenArea(both, shot.Path);
+  shot.Done = true;
+  ::EndMenu();
+}
+
+// Shows form, drops its File menu (or popup) and writes the screen with it.
+bool SaveMenuShot(TForm* form, TPopupMenu* popup, const std::string& path) {
+  form->Show();
+  ::SetForegroundWindow(form->Handle());
+  Pump(400);
+  TMenuShot& shot = MenuShot();
+  shot.Window = form->Handle();
+  shot.Path = path;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 250, &MenuShotTimer);
+  if (popup) {
+    RECT r{};
+    ::GetWindowRect(form->Handle(), &r);
+    popup->Popup(r.left + 60, r.top + 140);  // returns when the menu closes
+  } else {
+    ::PostMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+    const DWORD end = ::GetTickCount() + 10000;
+    while (!shot.Done && ::GetTickCount() < end) {
+      Application().ProcessMessages();
+      ::Sleep(10);
+    }
+  }
+  ::KillTimer(nullptr, timer);
+  Pump(100);
+  return shot.Saved;
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "WidgetGallery: %s\n", message.c_str());
@@ -273,5 +368,28 @@ int main(int argc, char** argv) {
     Application().FreeForms();
     return saved ? 0 : Fail("cannot write " + args[2]);
   }
-  return Fail("usage: WidgetGallery [--screenshot FILE.bmp | --dialog info|stop FILE.bmp]");
+  if (args.size() == 2 && args[0] == "--screenshot-xp") {
+    TForm* xp = form->XPForm;
+    xp->Show();
+    ::SetForegroundWindow(xp->Handle());
+    // The caret goes to an exempt control, so no skinned one shows its focus frame.
+    form->XP.Edits[1]->SetFocus();
+    Pump(400);
+    // Painted by its own messages: a forced redraw of every child leaves the
+    // list box's first line blank under Wine.
+    RECT outer{};
+    ::GetWindowRect(xp->Handle(), &outer);
+    const bool saved = SaveScreenArea(outer, args[1]);
+    Application().FreeForms();
+    return saved ? 0 : Fail("cannot write " + args[1]);
+  }
+  if (args.size() == 2 && (args[0] == "--menu" || args[0] == "--popup")) {
+    const bool saved =
+        SaveMenuShot(form->XPForm, args[0] == "--popup" ? form->XP.PopupMenu : nullptr, args[1]);
+    Application().FreeForms();
+    return saved ? 0 : Fail("cannot capture the menu into " + args[1]);
+  }
+  return Fail(
+      "usage: WidgetGallery [--screenshot FILE.bmp | --dialog info|stop FILE.bmp |"
+      " --screenshot-xp FILE.bmp | --menu FILE.bmp | --popup FILE.bmp]");
 }

@@ -154,6 +154,33 @@ void TGdiCanvas::WithPen(Fn draw) {
   draw();
 }
 
+namespace {
+
+// Hatched and pattern brushes show the brush background between their lines;
+// a monochrome pattern takes its set bits from the text colour, so that
+// becomes the brush colour while the brush draws.
+class TBrushColours {
+ public:
+  TBrushColours(HDC dc, const TBrushState& brush) : dc_(dc) {
+    back_ = ::SetBkColor(dc, ToColorRef(brush.PatternBackColor));
+    pattern_ = brush.Style == TBrushStyle::bsPattern;
+    if (pattern_) text_ = ::SetTextColor(dc, ToColorRef(brush.Color));
+  }
+  ~TBrushColours() {
+    ::SetBkColor(dc_, back_);
+    if (pattern_) ::SetTextColor(dc_, text_);
+  }
+  TBrushColours(const TBrushColours&) = delete;
+  TBrushColours& operator=(const TBrushColours&) = delete;
+
+ private:
+  HDC dc_;
+  COLORREF back_ = 0, text_ = 0;
+  bool pattern_ = false;
+};
+
+}  // namespace
+
 template <typename Fn>
 void TGdiCanvas::WithPenAndBrush(Fn draw) {
   TSelectGuard pen(dc_, MakePen(Pen));
@@ -161,10 +188,8 @@ void TGdiCanvas::WithPenAndBrush(Fn draw) {
   const bool clear = !brushObject;
   TSelectGuard brush = clear ? TSelectGuard(dc_, ::GetStockObject(NULL_BRUSH))
                              : TSelectGuard(dc_, std::move(brushObject));
-  // Hatched and pattern brushes show the brush background between their lines.
-  const COLORREF oldBack = ::SetBkColor(dc_, ToColorRef(Brush.PatternBackColor));
+  TBrushColours colours(dc_, Brush);
   draw();
-  ::SetBkColor(dc_, oldBack);
 }
 
 template <typename Fn>
@@ -231,9 +256,8 @@ void TGdiCanvas::FillRect(const TRect& rect) {
   TGdiObject brush = MakeBrush(Brush);
   if (!brush) return;
   const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
-  const COLORREF oldBack = ::SetBkColor(dc_, ToColorRef(Brush.PatternBackColor));
+  TBrushColours colours(dc_, Brush);
   ::FillRect(dc_, &r, static_cast<HBRUSH>(brush.get()));
-  ::SetBkColor(dc_, oldBack);
 }
 
 void TGdiCanvas::FrameRect(const TRect& rect) {
@@ -247,6 +271,7 @@ void TGdiCanvas::PatBlt(int x, int y, int width, int height, std::uint32_t rop) 
   TGdiObject brushObject = MakeBrush(Brush);
   TSelectGuard brush = !brushObject ? TSelectGuard(dc_, ::GetStockObject(NULL_BRUSH))
                                     : TSelectGuard(dc_, std::move(brushObject));
+  TBrushColours colours(dc_, Brush);
   ::PatBlt(dc_, x, y, width, height, rop);
 }
 

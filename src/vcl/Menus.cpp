@@ -253,6 +253,30 @@ void TMenu::SetOwnerDraw(bool value) {
   Changed();
 }
 
+void TMenu::SetBiDiMode(TBiDiMode value) {
+  if (value == biDiMode_) return;
+  biDiMode_ = value;
+  parentBiDiMode_ = false;  // a mode set by hand is the menu's own
+  Changed();
+}
+
+void TMenu::SetParentBiDiMode(bool value) {
+  if (value == parentBiDiMode_) return;
+  parentBiDiMode_ = value;
+  Changed();
+}
+
+bool TMenu::IsRightToLeft() const {
+  TWinControl* window = nullptr;
+  if (auto* main = dynamic_cast<const TMainMenu*>(this)) window = main->Form();
+  if (!window) window = dynamic_cast<TWinControl*>(Owner());
+  const std::uint32_t exStyle =
+      window && window->HandleAllocated()
+          ? static_cast<std::uint32_t>(::GetWindowLongA(window->Handle(), GWL_EXSTYLE))
+          : 0;
+  return MenuReadsRightToLeft(biDiMode_, parentBiDiMode_, exStyle);
+}
+
 void TMenu::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == TOperation::opRemove && component == images_) images_ = nullptr;
@@ -365,8 +389,53 @@ void TPopupMenu::Popup(int x, int y) {
 
 // -------------------------------------------------------------- dispatch
 
+namespace {
+
+// The item tree shown in a Win32 menu: an item's popup or a main menu's bar.
+TMenuItem* ItemsOfHandle(HMENU menu) {
+  if (TMenuItem* item = TMenuItem::FromHandle(menu)) return item;
+  for (auto& [form, mainMenu] : FormMenus())
+    if (mainMenu && mainMenu->Handle() == menu) return mainMenu->Items();
+  return nullptr;
+}
+
+char UpperAnsi(char c) {
+  char text[2] = {c, '\0'};
+  ::CharUpperA(text);
+  return text[0];
+}
+
+// Owner-drawn items carry no text for the system to find "&x" in, so the
+// accelerator is looked up here; the answer is the item's position.
+bool AnswerMenuChar(TMessage& m) {
+  TMenuItem* items = ItemsOfHandle(reinterpret_cast<HMENU>(m.LParam));
+  if (!items) return false;
+  const char key = UpperAnsi(static_cast<char>(LOWORD(m.WParam)));
+  int position = 0;
+  for (int i = 0; i < items->Count(); ++i) {
+    TMenuItem* item = items->Items(i);
+    if (!item->Visible()) continue;
+    const std::string& caption = item->Caption();
+    for (size_t k = 0; k + 1 < caption.size(); ++k) {
+      if (caption[k] != '&') continue;
+      if (caption[k + 1] == '&') { ++k; continue; }
+      const char c = UpperAnsi(caption[k + 1]);
+      if (c == key && item->IsOwnerDrawn()) {
+        m.Result = MAKELRESULT(position, MNC_EXECUTE);
+        return true;
+      }
+      break;
+    }
+    ++position;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool DispatchMenuMessage(TMessage& m) {
   switch (m.Msg) {
+    case WM_MENUCHAR: return AnswerMenuChar(m);
     case WM_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
       if (!mis || mis->CtlType != ODT_MENU) return false;

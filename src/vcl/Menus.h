@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BiDi.h"
 #include "Classes.h"
 #include "Controls.h"
 #include "GdiCanvas.h"
@@ -126,7 +127,15 @@ class TMenu : public TComponent {
   void SetImages(TCustomImageList* value);
   bool OwnerDraw() const { return ownerDraw_; }
   void SetOwnerDraw(bool value);
-  bool IsRightToLeft() const { return false; }
+  // Its own reading order, used when ParentBiDiMode is off; a new menu takes
+  // the order of the window it belongs to.
+  TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(TBiDiMode value);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  // Right to left by its own mode, or by its window's extended style: the
+  // form a main menu is attached to, else the form or control that owns it.
+  bool IsRightToLeft() const;
   virtual HMENU Handle() = 0;
   // Rebuilds the Win32 menu after a change to the tree.
   virtual void Changed() = 0;
@@ -136,6 +145,8 @@ class TMenu : public TComponent {
   std::unique_ptr<TMenuItem> items_;
   TCustomImageList* images_ = nullptr;
   bool ownerDraw_ = false;
+  TBiDiMode biDiMode_ = TBiDiMode::bdLeftToRight;
+  bool parentBiDiMode_ = true;
 };
 
 // The menu bar of a form (TCustomForm::Menu).

@@ -191,10 +191,6 @@ int PlaceInSpan(int span, int size, int mode) {  // mode 0 start, 1 middle, 2 en
   return 0;
 }
 
-int HorizontalMode(TLabelAlign align) {
-  return align == TLabelAlign::Center ? 1 : align == TLabelAlign::Right ? 2 : 0;
-}
-
 // The rectangle whose top-left corner the caption is drawn at.
 TRect CaptionRect(TCanvas& canvas, const TRect& client, const TProLabelState& s, unsigned flags) {
   TRect area{client.Left + s.OffsetX, client.Top + s.OffsetY, client.Right + s.OffsetX,
@@ -209,20 +205,10 @@ TRect CaptionRect(TCanvas& canvas, const TRect& client, const TProLabelState& s,
     area.Bottom += shift;
     return area;
   }
-  // The rotated line's bounding box is placed in the area as the alignments
-  // say; the start point is the line's unrotated top-left corner inside it.
+  // A rotated line starts at the area's top-left corner and turns about it:
+  // the offsets place it (a line reading upwards needs OffsetY for its length).
   const TPoint extent = canvas.TextExtent(s.ShowAccelChar ? StripAccelChars(s.Caption) : s.Caption);
-  const double ux = extent.X * s.AngleCos, uy = -extent.X * s.AngleSin;  // along the baseline
-  const double vx = extent.Y * s.AngleSin, vy = extent.Y * s.AngleCos;   // down the letters
-  const double minX = std::min({0.0, ux, vx, ux + vx}), maxX = std::max({0.0, ux, vx, ux + vx});
-  const double minY = std::min({0.0, uy, vy, uy + vy}), maxY = std::max({0.0, uy, vy, uy + vy});
-  const int boxWidth = static_cast<int>(std::lround(maxX - minX));
-  const int boxHeight = static_cast<int>(std::lround(maxY - minY));
-  const int boxLeft = area.Left + PlaceInSpan(area.Width(), boxWidth, HorizontalMode(s.Alignment));
-  const int boxTop = area.Top + PlaceInSpan(area.Height(), boxHeight, s.VerticalAlignment);
-  const int startX = boxLeft + static_cast<int>(std::lround(-minX));
-  const int startY = boxTop + static_cast<int>(std::lround(-minY));
-  return {startX, startY, startX + extent.X, startY + extent.Y};
+  return {area.Left, area.Top, area.Left + extent.X, area.Top + extent.Y};
 }
 
 }  // namespace

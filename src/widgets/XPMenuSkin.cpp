@@ -288,7 +288,12 @@ void TControlSubClass::PaintEdit(bool richEdit) {
   RECT wr{};
   ::GetWindowRect(window, &wr);
   const TRect r{0, 0, wr.right - wr.left, wr.bottom - wr.top};
-  const bool singleBorder = (::GetWindowLongA(window, GWL_STYLE) & WS_BORDER) != 0 || richEdit;
+  // Edit controls take WS_BORDER off their style and draw that border themselves,
+  // so the property tells, not the window style.
+  const auto* plain = dynamic_cast<const TCustomEdit*>(control_);
+  const bool singleBorder =
+      richEdit || (plain ? plain->BorderStyle() == TBorderStyle::bsSingle
+                         : (::GetWindowLongA(window, GWL_STYLE) & WS_BORDER) != 0);
   const TColor brush = ColorToRGB(control_->Color());
   const TXPWorkingColors& c = painter_->Colors();
   TColor border;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace quillfen::widgets {
 
@@ -27,6 +28,38 @@ void DrawEmbossedText(TCanvas& canvas, const std::string& text, TRect& rect, uns
   canvas.Font.Color = oldColor;
   rect.Right += 1;
   rect.Bottom += 1;
+}
+
+void DrawMenuArrowShape(TCanvas& canvas, const TRect& rect, int fontHeight, bool disabled) {
+  const int rows = std::max(2, (std::abs(fontHeight) + 2) / 3);
+  const int width = 2 * rows - 1;
+  const int left = rect.Left + (rect.Width() - width) / 2;
+  const int top = rect.Top + (rect.Height() - rows) / 2;
+  auto triangle = [&](int dx, int dy, TColor color) {
+    canvas.Pen.Style = vcl::TPenStyle::psSolid;
+    canvas.Pen.Width = 1;
+    canvas.Pen.Color = color;
+    for (int i = 0; i < rows; ++i) {
+      canvas.MoveTo(left + dx + i, top + dy + i);
+      canvas.LineTo(left + dx + width - i, top + dy + i);
+    }
+  };
+  if (disabled) {
+    triangle(1, 1, clBtnHighlight);
+    triangle(0, 0, clBtnShadow);
+  } else {
+    triangle(0, 0, vcl::clBtnText);
+  }
+}
+
+bool IsMenuArrowFace(const std::string& matchedFace) {
+  const std::string wanted = kMenuArrowFont;
+  if (matchedFace.size() != wanted.size()) return false;
+  for (size_t i = 0; i < wanted.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(matchedFace[i])) !=
+        std::tolower(static_cast<unsigned char>(wanted[i])))
+      return false;
+  return true;
 }
 
 bool IsAccel(char key, const std::string& caption) {
@@ -527,6 +560,8 @@ TGlyphList& TGlyphSlots::List(int width, int height) {
 
 #ifdef _WIN32
 
+#include "GdiCanvas.h"
+
 namespace quillfen::widgets {
 
 namespace {
@@ -945,16 +980,31 @@ void TrmCustomSpeedButton::PaintContent(TCanvas& canvas, const TFacePlan& plan) 
                        mainWidth - 2, Height() - 2, key);
   }
   const vcl::TFontState savedFont = canvas.Font;
-  canvas.Font.Name = "Marlett";
+  canvas.Font.Name = kMenuArrowFont;
   canvas.Font.Charset = vcl::TFontCharset::Symbol;
   canvas.Font.Height = model_.MenuButtonWidth() - 2;
   canvas.Font.Color = vcl::clBtnText;
   canvas.Brush.Style = vcl::TBrushStyle::bsClear;
   TRect arrow = plan.MenuArrow;
-  const unsigned format = vcl::dtCenter | vcl::dtVCenter | vcl::dtSingleLine;
-  if (model_.State == bsDisabled) DrawEmbossedText(canvas, "6", arrow, format);
-  else canvas.DrawText("6", arrow, format);
+  const bool disabled = model_.State == bsDisabled;
+  if (!gdi || MenuArrowFontAvailable(gdi->Handle(), canvas.Font)) {
+    const unsigned format = vcl::dtCenter | vcl::dtVCenter | vcl::dtSingleLine;
+    if (disabled) DrawEmbossedText(canvas, "6", arrow, format);
+    else canvas.DrawText("6", arrow, format);
+  } else {
+    DrawMenuArrowShape(canvas, arrow, canvas.Font.Height, disabled);
+  }
   canvas.Font = savedFont;
+}
+
+bool TrmCustomSpeedButton::MenuArrowFontAvailable(HDC dc, const vcl::TFontState& font) {
+  // Any other face would draw a plain "6": the face the system matched decides.
+  char face[LF_FACESIZE] = {};
+  {
+    vcl::TSelectGuard selected(dc, vcl::MakeFont(font));
+    ::GetTextFaceA(dc, LF_FACESIZE, face);
+  }
+  return IsMenuArrowFace(face);
 }
 
 }  // namespace quillfen::widgets

@@ -40,6 +40,16 @@ constexpr int kButtonStateCount = 5;
 // dtCalcRect in format it only measures.
 void DrawEmbossedText(TCanvas& canvas, const std::string& text, TRect& rect, unsigned format);
 
+// The split button's menu arrow where the symbol font is missing (a fresh
+// Wine prefix has none): the font's down-pointing triangle drawn with the
+// pen, rows of 2n-1, 2n-3 .. 1 pixels centred in rect, n from the font
+// height; disabled, embossed like the text.
+void DrawMenuArrowShape(TCanvas& canvas, const TRect& rect, int fontHeight, bool disabled);
+// The symbol font the arrow is drawn with, and whether a face the system
+// matched for a request of it really is that font.
+inline constexpr const char* kMenuArrowFont = "Marlett";
+bool IsMenuArrowFace(const std::string& matchedFace);
+
 // True when key is the accelerator ("&x") of caption, case-insensitively.
 bool IsAccel(char key, const std::string& caption);
 
@@ -370,6 +380,7 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   void Apply(const TButtonAction& action);
   void PaintFace(TCanvas& canvas, const TFacePlan& plan);
   void PaintContent(TCanvas& canvas, const TFacePlan& plan);
+  static bool MenuArrowFontAvailable(HDC dc, const vcl::TFontState& font);
   TSpeedButtonModel model_;
   TButtonGlyph glyph_;
   TButtonLayout layout_ = blGlyphLeft;

@@ -99,8 +99,30 @@ TEST(ProLabelPaint, RotatedTextIsOneLineWithATrueTypeEscapementFont) {
   EXPECT_EQ(outs[0].Text, "Up");
   EXPECT_EQ(outs[0].Font.Escapement, 900);
   EXPECT_TRUE(outs[0].Font.TrueTypeOnly);
-  // Reading upwards, the line starts at the bottom of its box at the top-left.
-  EXPECT_EQ(outs[0].Args, (std::vector<int>{0, 12}));
+  // The line starts at the top-left corner and turns about it.
+  EXPECT_EQ(outs[0].Args, (std::vector<int>{0, 0}));
+
+  // The offsets move the start point, whatever the angle: a line reading
+  // upwards from (0, 60), one reading downwards from (14, 0), in a 44 x 110
+  // label; alignments do not move a rotated line.
+  const struct {
+    int angle, offsetX, offsetY;
+  } cases[] = {{90, 0, 60}, {45, 0, 60}, {270, 14, 0}};
+  for (const auto& c : cases) {
+    vcl::TRecordingCanvas placed;
+    TProLabelProperties q;
+    q.SetAngle(c.angle);
+    q.SetOffsetX(c.offsetX);
+    q.SetOffsetY(c.offsetY);
+    q.State().Caption = "90 deg";
+    q.State().Alignment = TLabelAlign::Center;
+    q.State().VerticalAlignment = vaBottom;
+    PaintProLabel(placed, {0, 0, 44, 110}, q.State());
+    const auto text = placed.CallsOf("TextOut");
+    ASSERT_EQ(text.size(), 1u) << c.angle;
+    EXPECT_EQ(text[0].Args, (std::vector<int>{c.offsetX, c.offsetY})) << c.angle;
+    EXPECT_EQ(text[0].Font.Escapement, c.angle * 10);
+  }
 }
 
 TEST(ProLabelPaint, ShadowAndHighlightCopiesGoUnderTheTextInTheirColours) {

@@ -285,3 +285,34 @@ TEST(SpeedButtonText, EmbossedTextDrawsTwiceAndRestoresTheCanvas) {
   EXPECT_FALSE(IsAccel('b', "A&&b"));
   EXPECT_TRUE(IsAccel('C', "A&&b &c"));
 }
+
+TEST(SpeedButtonArrow, WithoutTheSymbolFontADownTriangleIsDrawnCentred) {
+  EXPECT_TRUE(IsMenuArrowFace("Marlett"));
+  EXPECT_TRUE(IsMenuArrowFace("marlett"));
+  EXPECT_FALSE(IsMenuArrowFace("Liberation Sans"));
+  EXPECT_FALSE(IsMenuArrowFace("Marlett Bold"));
+  EXPECT_FALSE(IsMenuArrowFace(""));
+
+  // The menu part of the default button (11 wide, 22 high) less one pixel around:
+  // a font of 9 gives rows of 5, 3 and 1 pixels.
+  TRecordingCanvas canvas;
+  DrawMenuArrowShape(canvas, {60, 1, 69, 21}, 9, false);
+  const auto moves = canvas.CallsOf("MoveTo");
+  const auto lines = canvas.CallsOf("LineTo");
+  ASSERT_EQ(moves.size(), 3u);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(moves[0].Args, (std::vector<int>{62, 9}));
+  EXPECT_EQ(lines[0].Args, (std::vector<int>{67, 9}));
+  EXPECT_EQ(moves[2].Args, (std::vector<int>{64, 11}));
+  EXPECT_EQ(lines[2].Args, (std::vector<int>{65, 11}));
+  for (const auto& line : lines) EXPECT_EQ(line.Pen.Color, clBtnText);
+
+  // Disabled: the highlight copy one pixel down-right, the shadow copy over it.
+  TRecordingCanvas off;
+  DrawMenuArrowShape(off, {60, 1, 69, 21}, -12, true);
+  const auto offLines = off.CallsOf("LineTo");
+  ASSERT_EQ(offLines.size(), 8u);  // a height of 12 gives four rows, twice
+  EXPECT_EQ(offLines[0].Pen.Color, clBtnHighlight);
+  EXPECT_EQ(offLines[4].Pen.Color, clBtnShadow);
+  EXPECT_EQ(off.CallsOf("MoveTo")[0].Args[0], off.CallsOf("MoveTo")[4].Args[0] + 1);
+}

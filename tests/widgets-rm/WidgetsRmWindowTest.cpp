@@ -3,6 +3,8 @@
 #include "WinApi.h"
 
 #include <cstring>
+#include <set>
+#include <vector>
 #include <string>
 
 #include "Forms.h"
@@ -310,6 +312,43 @@ TEST(SpeedButtonWindow, GroupClicksStateChangesGlyphCacheAndScreenshot) {
   EXPECT_EQ(TGlyphList::LiveLists(), listsBefore);
   EXPECT_EQ(CurrentGlyphCache(), nullptr);
   EXPECT_LT(TGdiStats::LiveObjects(), objectsBefore);
+}
+
+TEST(SpeedButtonWindow, DownFacesDitherFaceAndHighlightAndTheSplitArrowPointsDown) {
+  TEditForm f = MakeForm();
+  f.group[1]->SetDown(true);
+  f.form->Repaint();
+  qftest::PumpUntil([] { return false; }, 150);
+  TWindowDC dc(f.form->Handle());
+  auto pixel = [&](int x, int y) { return static_cast<TColor>(::GetPixel(dc.get(), x, y)) & 0xFFFFFF; };
+  // The exclusive face: a checker of the face and highlight colours, so the caption stays readable.
+  const TRect down = f.group[1]->BoundsRect();
+  std::set<TColor> dither;
+  for (int y = down.Top + 4; y < down.Top + 8; ++y)
+    for (int x = down.Left + 3; x < down.Left + 7; ++x) dither.insert(pixel(x, y));
+  EXPECT_EQ(dither, (std::set<TColor>{ColorToRGB(clBtnFace), ColorToRGB(clBtnHighlight)}));
+
+  // The split button's arrow, from the symbol font or drawn in its place:
+  // text-coloured rows that narrow downwards, centred in the menu part.
+  const TRect split = f.split->BoundsRect();
+  const int menuLeft = split.Right - f.split->MenuButtonWidth();
+  std::vector<int> widths;
+  int sumX = 0, count = 0;
+  for (int y = split.Top + 2; y < split.Bottom - 2; ++y) {
+    int width = 0;
+    for (int x = menuLeft + 1; x < split.Right - 1; ++x)
+      if (pixel(x, y) == ColorToRGB(clBtnText)) {
+        ++width;
+        sumX += x;
+        ++count;
+      }
+    if (width > 0) widths.push_back(width);
+  }
+  ASSERT_GE(widths.size(), 2u);
+  EXPECT_GT(widths.front(), widths.back());
+  EXPECT_LE(widths.back(), 2);
+  EXPECT_NEAR(static_cast<double>(sumX) / count, menuLeft + f.split->MenuButtonWidth() / 2.0, 1.5);
+  delete f.form;
 }
 
 namespace {

@@ -404,3 +404,73 @@ TEST(XPShowcase, BothLooksSideBySide) {
   }
   delete form;
 }
+
+TEST(XPMenu, MenusOfARightToLeftWindowAreDrawnFromTheRight) {
+  TForm* form = new TForm(&Application());
+  auto* menu = new TMainMenu(form);
+  auto* file = new TMenuItem(form);
+  file->SetCaption("&File");
+  menu->Items()->Add(file);
+  auto* open = new TMenuItem(form);
+  open->SetCaption("&Open");
+  file->Add(open);
+  menu->AttachTo(form);
+  auto* popup = new TPopupMenu(form);
+  auto* cut = new TMenuItem(form);
+  cut->SetCaption("Cut");
+  popup->Items()->Add(cut);
+  auto* xp = new TXPMenu(form);
+  xp->SetActive(true);
+  HWND window = form->Handle();
+  EXPECT_FALSE(menu->IsRightToLeft());
+  EXPECT_FALSE(popup->IsRightToLeft());
+
+  // Drawn into a bitmap: the icon column's colour tells which side it is on.
+  auto iconSide = [&](TMenuItem* item) {
+    TBitmap bitmap(150, 22);
+    item->DrawItem(bitmap.Canvas(), {0, 0, 150, 22}, false);
+    const TColor icon = xp->Colors().EffIconBackColor & 0xFFFFFF;
+    const bool left = (bitmap.Pixel(3, 10) & 0xFFFFFF) == icon;
+    const bool right = (bitmap.Pixel(146, 10) & 0xFFFFFF) == icon;
+    return left && !right ? 'L' : right && !left ? 'R' : '?';
+  };
+  EXPECT_EQ(iconSide(open), 'L');
+  const LONG exStyle = ::GetWindowLongA(window, GWL_EXSTYLE);
+  ::SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_RTLREADING);
+  EXPECT_TRUE(menu->IsRightToLeft());
+  EXPECT_TRUE(popup->IsRightToLeft());
+  EXPECT_EQ(iconSide(open), 'R');
+  EXPECT_EQ(iconSide(cut), 'R');
+  // A mode of its own overrides the window's; setting one stops taking the window's.
+  popup->SetParentBiDiMode(false);
+  EXPECT_FALSE(popup->IsRightToLeft());
+  EXPECT_EQ(iconSide(cut), 'L');
+  ::SetWindowLongA(window, GWL_EXSTYLE, exStyle);
+  popup->SetParentBiDiMode(true);
+  popup->SetBiDiMode(TBiDiMode::bdRightToLeft);
+  EXPECT_FALSE(popup->ParentBiDiMode());
+  EXPECT_TRUE(popup->IsRightToLeft());
+  EXPECT_FALSE(menu->IsRightToLeft());
+  delete form;
+}
+
+TEST(XPMenu, PaintedItemsAnswerTheirAcceleratorKeys) {
+  TForm* form = new TForm(&Application());
+  TXPShowcase s = BuildXPShowcase(form);
+  HWND window = form->Handle();
+  HMENU bar = s.MainMenu->Handle();
+  HMENU file = s.FileMenu->Handle();
+  ASSERT_TRUE(s.FileMenu->IsOwnerDrawn());
+  auto menuChar = [&](char key, HMENU menu, WPARAM flags) {
+    return ::SendMessageA(window, WM_MENUCHAR, MAKEWPARAM(static_cast<unsigned char>(key), flags),
+                          reinterpret_cast<LPARAM>(menu));
+  };
+  // "&File" and "&View" on the bar, either case; their position is the answer.
+  EXPECT_EQ(menuChar('f', bar, 0), MAKELRESULT(0, MNC_EXECUTE));
+  EXPECT_EQ(menuChar('V', bar, 0), MAKELRESULT(1, MNC_EXECUTE));
+  EXPECT_EQ(HIWORD(menuChar('q', bar, 0)), 0);  // no such key: the system beeps
+  // In the File menu, counted past the separator: New, Open..., Save, Recent, -, Exit.
+  EXPECT_EQ(menuChar('s', file, MF_POPUP), MAKELRESULT(2, MNC_EXECUTE));
+  EXPECT_EQ(menuChar('x', file, MF_POPUP), MAKELRESULT(5, MNC_EXECUTE));
+  delete form;
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BiDi.h"
 #include "RecordingCanvas.h"
 
 using namespace quillfen::vcl;
@@ -112,4 +113,19 @@ TEST(XPControlBar, BandGripDarkensLineByLine) {
   EXPECT_EQ(lines[0].Args, (std::vector<int>{6, 6}));
   EXPECT_EQ(lines[0].Pen.Color, DarkenColor(clBtnFace, 30));
   EXPECT_EQ(lines[4].Pen.Color, DarkenColor(clBtnFace, 58));
+}
+
+TEST(XPRightToLeft, AMenuReadsRightToLeftByItsWindowOrByItsOwnMode) {
+  constexpr std::uint32_t none = 0, rtlReading = 0x2000, mirrored = 0x400000, rightAligned = 0x1000;
+  // Taking the window's order (the default): the window's reading or layout style decides.
+  EXPECT_FALSE(MenuReadsRightToLeft(TBiDiMode::bdLeftToRight, true, none));
+  EXPECT_TRUE(MenuReadsRightToLeft(TBiDiMode::bdLeftToRight, true, rtlReading));
+  EXPECT_TRUE(MenuReadsRightToLeft(TBiDiMode::bdLeftToRight, true, mirrored));
+  EXPECT_FALSE(MenuReadsRightToLeft(TBiDiMode::bdRightToLeft, true, rightAligned));
+  // Its own mode: every right-to-left variant counts, whatever the window.
+  EXPECT_FALSE(MenuReadsRightToLeft(TBiDiMode::bdLeftToRight, false, rtlReading));
+  for (TBiDiMode mode : {TBiDiMode::bdRightToLeft, TBiDiMode::bdRightToLeftNoAlign,
+                         TBiDiMode::bdRightToLeftReadingOnly})
+    EXPECT_TRUE(MenuReadsRightToLeft(mode, false, none));
+
 }

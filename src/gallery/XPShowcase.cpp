@@ -75,9 +75,13 @@ TXPShowcase BuildXPShowcase(TForm* form) {
   s.MainMenu = new TMainMenu(form);
   s.MainMenu->SetImages(s.Images);
   TMenuItem* file = Item(form, s.MainMenu->Items(), "&File");
+  s.FileMenu = file;
   Item(form, file, "&New", scCtrl | 'N')->SetImageIndex(0);
   Item(form, file, "&Open...", scCtrl | 'O')->SetImageIndex(1);
   Item(form, file, "&Save", scCtrl | 'S')->SetImageIndex(2);
+  TMenuItem* recent = Item(form, file, "&Recent");
+  Item(form, recent, "First project");
+  Item(form, recent, "Second project")->SetImageIndex(3);
   Item(form, file, "-");
   Item(form, file, "E&xit")->SetDefault(true);
   TMenuItem* view = Item(form, s.MainMenu->Items(), "&View");

@@ -1,6 +1,7 @@
 // A window that shows the XP look beside the plain one: a main menu, a popup
 // menu, a tool bar, a control bar, and each standard control twice, skinned
-// on the left and exempt (Tag 999) on the right. Meant for the widget gallery.
+// on the left and exempt (Tag 999) on the right. The widget gallery shows it;
+// the XP window tests build the same window.
 #pragma once
 
 #include "ChoiceCtrls.h"
@@ -17,6 +18,7 @@ struct TXPShowcase {
   vcl::TForm* Form = nullptr;
   widgets::TXPMenu* Painter = nullptr;
   vcl::TMainMenu* MainMenu = nullptr;
+  vcl::TMenuItem* FileMenu = nullptr;  // images, a sub-menu, a separator, a default item
   vcl::TPopupMenu* PopupMenu = nullptr;
   vcl::TImageList* Images = nullptr;
   vcl::TToolBar* ToolBar = nullptr;
