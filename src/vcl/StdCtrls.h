@@ -126,10 +126,12 @@ class TCustomMemo : public TCustomEdit {
   void AddLine(const std::string& line);
   bool WordWrap = true;
   TScrollStyle ScrollBars = TScrollStyle::ssNone;
+  // Enter breaks the line instead of going to the form's default button.
   bool WantReturns = true;
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& message) override;
 };
 
 class TMemo : public TCustomMemo {
