@@ -536,7 +536,8 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward, bo
   const auto it = std::find(list.begin(), list.end(), current);
   const int index = it == list.end() ? -1 : static_cast<int>(it - list.begin());
   const int next = NextTabIndex(static_cast<int>(list.size()), index, forward, [&](int i) {
-    return list[static_cast<size_t>(i)]->CanFocus() && (!checkTabStop || list[static_cast<size_t>(i)]->TabStop());
+    const TWinControl* c = list[static_cast<size_t>(i)];
+    return c->CanFocus() && (!checkTabStop || c->TabStop());
   });
   return next < 0 ? nullptr : list[static_cast<size_t>(next)];
 }

@@ -155,7 +155,7 @@ TModalResult TCustomForm::ShowModal() {
   // Owned by the form it was called from, so it stays above that one.
   TWinControl* caller = TWinControl::FromHandle(previousActive);
   HWND owner = caller && caller != this && caller->IsForm() ? previousActive : Application().Handle();
-  ::SetWindowLongA(window, GWL_HWNDPARENT, reinterpret_cast<LONG>(owner));
+  ::SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   TDisabledWindows disabled{window, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
   modal_ = true;
@@ -176,7 +176,8 @@ TModalResult TCustomForm::ShowModal() {
       }
       if (previousActive && ::IsWindow(previousActive)) ::SetActiveWindow(previousActive);
       if (form->HandleAllocated())
-        ::SetWindowLongA(form->Handle(), GWL_HWNDPARENT, reinterpret_cast<LONG>(Application().Handle()));
+        ::SetWindowLongPtrA(form->Handle(), GWLP_HWNDPARENT,
+                            reinterpret_cast<LONG_PTR>(Application().Handle()));
     }
   } restore{this, disabled, previousActive};
 

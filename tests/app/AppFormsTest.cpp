@@ -281,7 +281,8 @@ TEST_F(AppForms, TabMovesThroughBothWindowsInTheirStoredOrder) {
   });
   EXPECT_EQ(d.ShowModal(), mrCancel);
   EXPECT_EQ(first, "lstFiles");
-  EXPECT_EQ(seen, (std::vector<std::string>{"btnAdd", "btnClose", "ckUpdateINI", "ckAddHarmony", "lstFiles"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"btnAdd", "btnClose", "ckUpdateINI", "ckAddHarmony",
+                                            "lstFiles"}));
   EXPECT_FALSE(d.ckUpdateINI->Checked());
 }
 

@@ -31,7 +31,8 @@ std::vector<std::string> ChildWindows(TWinControl& parent) {
 std::vector<std::string> TabOrderNames(const TWinControl& parent) {
   std::vector<std::string> names(static_cast<size_t>(parent.ControlCount()));
   for (int i = 0; i < parent.ControlCount(); ++i)
-    if (auto* c = dynamic_cast<TWinControl*>(parent.Controls(i))) names.at(static_cast<size_t>(c->TabOrder())) = c->Name();
+    if (auto* c = dynamic_cast<TWinControl*>(parent.Controls(i)))
+      names.at(static_cast<size_t>(c->TabOrder())) = c->Name();
   return names;
 }
 
