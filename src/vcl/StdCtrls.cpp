@@ -36,6 +36,17 @@ void TButton::Click() {
   TButtonControl::Click();
 }
 
+void TButton::WndProc(TMessage& m) {
+  if (m.Msg == CM_FOCUSCHANGED && HandleAllocated()) {
+    auto* focused = reinterpret_cast<TControl*>(m.LParam);
+    const bool framed = dynamic_cast<TButton*>(focused) ? focused == this : default_;
+    const bool isFramed = (::GetWindowLongA(Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+    if (framed != isFramed)
+      ::SendMessageA(Handle(), BM_SETSTYLE, framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+  TButtonControl::WndProc(m);
+}
+
 void TButton::Command(WORD notifyCode) {
   if (notifyCode == BN_CLICKED) Click();
 }

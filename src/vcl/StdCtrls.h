@@ -40,6 +40,9 @@ class TButton : public TButtonControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void Command(WORD notifyCode) override;
+  // A focused button shows the default frame, as Enter presses it; when the
+  // focus is elsewhere the Default button shows it.
+  void WndProc(TMessage& message) override;
 
  private:
   bool default_ = false;

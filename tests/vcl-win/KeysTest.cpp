@@ -203,21 +203,30 @@ TEST(DialogKeys, EnterAndEscapeGoToTheButtonsUnlessTheFocusedControlClaimsThem) 
   bool activated = false;
   std::string memoText;
   TModalResult afterOther = mrNone;
+  auto framed = [](TButton* button) {
+    return (::GetWindowLongA(button->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+  };
+  std::vector<bool> framedOnOther, framedOnEdit;
   qftest::TDeferred enter([&] {
     activated = qftest::Activate(form->Handle());
     ::SetFocus(memo->Handle());
     qftest::PressKey(VK_RETURN);
     memoText = memo->GetText();
     ::SetFocus(other->Handle());
+    framedOnOther = {framed(ok), framed(other)};
     qftest::PressKey(VK_RETURN);
     afterOther = form->ModalResult();
     ::SetFocus(edit->Handle());
+    framedOnEdit = {framed(ok), framed(other)};
     qftest::PressKey(VK_RETURN);
   });
   EXPECT_EQ(form->ShowModal(), mrOk);
   EXPECT_EQ(memoText, "\r\n");
   EXPECT_EQ(otherClicks, 1);
   EXPECT_EQ(afterOther, mrNone);
+  // The frame of the default button shows which one Enter presses.
+  EXPECT_EQ(framedOnOther, (std::vector<bool>{false, true}));
+  EXPECT_EQ(framedOnEdit, (std::vector<bool>{true, false}));
 
   // Escape in the memo presses the cancel button, and the memo's group box
   // is not closed on the way.
