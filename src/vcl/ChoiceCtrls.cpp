@@ -28,7 +28,7 @@ void TRadioButton::Command(WORD notifyCode) {
 }
 
 TCustomCombo::TCustomCombo(TComponent* owner) : TWinControl(owner) {
-  TabStop = true;
+  SetTabStop(true);
   SetBounds(0, 0, 145, 21);
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 
+#include "TabOrder.h"
+
 namespace quillfen::vcl {
 
 namespace {
@@ -315,7 +317,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
   p.Style = WS_CHILD | WS_CLIPSIBLINGS;
   if (Visible()) p.Style |= WS_VISIBLE;
   if (!Enabled()) p.Style |= WS_DISABLED;
-  if (TabStop) p.Style |= WS_TABSTOP;
+  if (tabStop_) p.Style |= WS_TABSTOP;
   if (ControlStyle & csAcceptsControls) {
     p.Style |= WS_CLIPCHILDREN;
     p.ExStyle |= WS_EX_CONTROLPARENT;
@@ -365,8 +367,8 @@ void TWinControl::CreateWnd() {
                                   ::GetModuleHandleA(nullptr), this);
   if (!window) throw Exception("Error creating window of class " + p.WinClassName);
   ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
-  for (TControl* child : std::vector<TControl*>(controls_))
-    if (auto* windowed = dynamic_cast<TWinControl*>(child)) windowed->HandleNeeded();
+  for (TWinControl* child : std::vector<TWinControl*>(tabList_)) child->HandleNeeded();
+  SyncZOrder();
   HandleCreated();
   AlignControls();
 }
@@ -438,11 +440,20 @@ void TWinControl::DefaultHandler(TMessage& m) {
 
 void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
-  if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && handle_) {
-    if (windowed->handle_)
-      ::SetParent(windowed->handle_, handle_);
-    else
-      windowed->HandleNeeded();
+  if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+    tabList_.push_back(windowed);
+    // A value set before the control had a parent; while loading it waits for the siblings.
+    if (windowed->storedTabOrder_ >= 0 && !windowed->IsLoading()) {
+      MoveToTabOrder(tabList_, windowed, windowed->storedTabOrder_);
+      windowed->storedTabOrder_ = -1;
+    }
+    if (handle_) {
+      if (windowed->handle_)
+        ::SetParent(windowed->handle_, handle_);
+      else
+        windowed->HandleNeeded();
+      SyncZOrder();
+    }
   }
   if (control->Align() != TAlign::alNone) AlignControls();
 }
@@ -454,6 +465,93 @@ void TWinControl::RemoveControl(TControl* control) {
     if (handle_ && ::GetCapture() == handle_) ::ReleaseCapture();
   }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), control), tabList_.end());
+}
+
+void TWinControl::SyncZOrder() {
+  if (!handle_) return;
+  HWND previous = nullptr;  // HWND_TOP
+  for (TWinControl* child : tabList_) {
+    if (!child->handle_) continue;
+    const HWND above = previous ? ::GetWindow(previous, GW_HWNDNEXT) : ::GetWindow(handle_, GW_CHILD);
+    if (above != child->handle_)
+      ::SetWindowPos(child->handle_, previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    previous = child->handle_;
+  }
+}
+
+void TWinControl::SetTabStop(bool value) {
+  if (value == tabStop_) return;
+  tabStop_ = value;
+  if (!handle_) return;
+  const LONG style = ::GetWindowLongA(handle_, GWL_STYLE);
+  ::SetWindowLongA(handle_, GWL_STYLE, value ? style | WS_TABSTOP : style & ~static_cast<LONG>(WS_TABSTOP));
+}
+
+int TWinControl::TabOrder() const {
+  if (storedTabOrder_ >= 0) return storedTabOrder_;
+  if (!Parent()) return -1;
+  const auto& list = Parent()->tabList_;
+  const auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value) {
+  if (IsLoading() || !Parent()) {
+    storedTabOrder_ = std::max(value, 0);
+    return;
+  }
+  storedTabOrder_ = -1;
+  MoveToTabOrder(Parent()->tabList_, this, value);
+  Parent()->SyncZOrder();
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  std::vector<std::pair<TWinControl*, int>> stored;
+  for (TWinControl* child : tabList_) {
+    if (child->storedTabOrder_ < 0) continue;
+    stored.emplace_back(child, child->storedTabOrder_);
+    child->storedTabOrder_ = -1;
+  }
+  if (!stored.empty()) {
+    ApplyTabOrders(tabList_, std::move(stored));
+    SyncZOrder();
+  }
+  // A parent that was not loaded with this control left the value here.
+  if (storedTabOrder_ >= 0 && Parent()) SetTabOrder(storedTabOrder_);
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+  for (TWinControl* child : tabList_) {
+    list.push_back(child);
+    child->GetTabOrderList(list);
+  }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward, bool checkTabStop) const {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  const auto it = std::find(list.begin(), list.end(), current);
+  const int index = it == list.end() ? -1 : static_cast<int>(it - list.begin());
+  const int next = NextTabIndex(static_cast<int>(list.size()), index, forward, [&](int i) {
+    const TWinControl* c = list[static_cast<size_t>(i)];
+    return c->CanFocus() && (!checkTabStop || c->TabStop());
+  });
+  return next < 0 ? nullptr : list[static_cast<size_t>(next)];
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool forward, bool checkTabStop) {
+  // The window's own focus call: a control's SetFocus may note more than a
+  // move by the keyboard should (the button edit's saved text).
+  if (TWinControl* next = FindNextControl(current, forward, checkTabStop)) ::SetFocus(next->Handle());
+}
+
+TWinControl* TWinControl::FindControl(HWND window) {
+  for (HWND w = window; w; w = ::GetParent(w))
+    if (TWinControl* control = FromHandle(w)) return control;
+  return nullptr;
 }
 
 void TWinControl::SetParent(TWinControl* parent) {
@@ -529,7 +627,12 @@ void TWinControl::SetFocus() { ::SetFocus(Handle()); }
 
 bool TWinControl::Focused() const { return handle_ && ::GetFocus() == handle_; }
 
-bool TWinControl::CanFocus() const { return Showing() && Enabled(); }
+bool TWinControl::CanFocus() const {
+  if (!Showing()) return false;
+  for (const TControl* c = this; c; c = c->Parent())
+    if (!c->Enabled()) return false;
+  return true;
+}
 
 void TWinControl::Invalidate() {
   if (handle_) ::InvalidateRect(handle_, nullptr, !(ControlStyle & csOpaque));
@@ -803,6 +906,13 @@ void TWinControl::WndProc(TMessage& m) {
       Perform(CM_EXIT);
       return;
     case WM_SYSCOLORCHANGE: Perform(CM_SYSCOLORCHANGE); DefaultHandler(m); return;
+    case WM_CLOSE:
+      // A multi-line edit closes its parent on Escape; a control inside a form stays.
+      if (Parent()) {
+        m.Result = 0;
+        return;
+      }
+      break;
     case CM_SYSCOLORCHANGE:
       brush_.reset();
       Invalidate();

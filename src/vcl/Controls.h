@@ -51,6 +51,9 @@ enum : UINT {
   CM_RELEASE = CM_BASE + 33,
   CM_RECREATEWND = CM_BASE + 51,
   CM_INVALIDATE = CM_BASE + 52,
+  // WParam a key (Tab, Enter, Escape) before the form acts on it; a non-zero
+  // answer claims it, and the control then receives it as an ordinary key.
+  CM_WANTSPECIALKEY = CM_BASE + 62,
 };
 
 // Notifications a parent reflects back to the child control that sent them.
@@ -259,11 +262,28 @@ class TWinControl : public TControl {
   std::string GetText() const override;
   void SetText(const std::string& text) override;
 
-  bool TabStop = false;
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool value);
+  // The place among the parent's windowed controls, 0-based; -1 without a
+  // parent. Setting it moves the control there (clamped), the others shift;
+  // it is also the order of the child windows, which dialog navigation follows.
+  // While loading, the value waits until all siblings exist.
+  int TabOrder() const;
+  void SetTabOrder(int value);
+  // Windowed children in tab order, each followed by its own children's.
+  void GetTabOrderList(std::vector<TWinControl*>& list) const;
+  // The control after (or before) current in that list that can take the
+  // focus, with TabStop set when checkTabStop; null when there is none.
+  TWinControl* FindNextControl(TWinControl* current, bool forward, bool checkTabStop) const;
+  // Moves the focus as Tab and Shift+Tab do.
+  void SelectNext(TWinControl* current, bool forward, bool checkTabStop);
   // Virtual: a control may note something before it takes the focus.
   virtual void SetFocus();
   bool Focused() const;
+  // Showing, with itself and every parent enabled.
   bool CanFocus() const;
+  // The framework control whose window is window or holds it, or null.
+  static TWinControl* FindControl(HWND window);
 
   void Invalidate() override;
   void Update() override;
@@ -293,6 +313,8 @@ class TWinControl : public TControl {
   void PaintHandler(TMessage& message);
   void PaintControls(HDC dc);
   void FontChanged() override;
+  // Places the children as their stored tab orders ask.
+  void Loaded() override;
   // Applies ctl colours for a child's CN_CTLCOLOR*.
   virtual void CtlColor(TMessage& message);
   virtual void Command(WORD notifyCode) { (void)notifyCode; }
@@ -305,10 +327,15 @@ class TWinControl : public TControl {
   void RemoveControl(TControl* control);
   void DispatchMouse(TMessage& message);
   void UpdateHover(TControl* control);
+  // Child windows stacked in tab order.
+  void SyncZOrder();
 
   HWND handle_ = nullptr;
   WNDPROC defProc_ = ::DefWindowProcA;
   std::vector<TControl*> controls_;
+  std::vector<TWinControl*> tabList_;
+  bool tabStop_ = false;
+  int storedTabOrder_ = -1;  // set while loading or without a parent, applied later
   TGdiObject brush_;
   TColor brushColor_ = clNone;
   TControl* hover_ = nullptr;

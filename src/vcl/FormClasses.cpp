@@ -125,7 +125,8 @@ void RegisterStandardClasses() {
                  BoolProp<TControl>("Visible", &TControl::SetVisible, true)})),
       AttachControl);
   RegisterFormBaseClass("TWinControl", "TControl",
-                        {BoolProp<TWinControl>("TabStop", [](TWinControl& c, bool v) { c.TabStop = v; }, false)});
+                        {IntProp<TWinControl>("TabOrder", &TWinControl::SetTabOrder, -1),
+                         BoolProp<TWinControl>("TabStop", &TWinControl::SetTabStop, false)});
 
   RegisterFormClass<TForm>(
       "TForm", "TWinControl",

@@ -42,8 +42,8 @@ void TCustomForm::CreateParams(TCreateParams& p) {
   p.Style &= ~static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS);
   p.Style |= WS_CLIPCHILDREN;
   p.ExStyle |= WS_EX_CONTROLPARENT;
+  // Owned by the application's window, which carries the task bar button.
   p.WndParent = Application().Handle();
-  if (Application().MainForm() == this) p.ExStyle |= WS_EX_APPWINDOW;
   bool canMinMax = false;
   switch (borderStyle_) {
     case TFormBorderStyle::bsNone: p.Style |= WS_POPUP; break;
@@ -121,6 +121,7 @@ void TCustomForm::PlaceOnScreen() {
 
 void TCustomForm::Show() {
   HWND window = Handle();
+  if (Application().MainForm() == this) Application().ShowHandle();
   if (!placed_) PlaceOnScreen();
   SetVisible(true);
   ::ShowWindow(window, SW_SHOW);
@@ -151,6 +152,10 @@ TModalResult TCustomForm::ShowModal() {
   ::ReleaseCapture();
   HWND window = Handle();
   HWND previousActive = ::GetActiveWindow();
+  // Owned by the form it was called from, so it stays above that one.
+  TWinControl* caller = TWinControl::FromHandle(previousActive);
+  HWND owner = caller && caller != this && caller->IsForm() ? previousActive : Application().Handle();
+  ::SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   TDisabledWindows disabled{window, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
   modal_ = true;
@@ -170,6 +175,9 @@ TModalResult TCustomForm::ShowModal() {
         form->SetVisible(false);
       }
       if (previousActive && ::IsWindow(previousActive)) ::SetActiveWindow(previousActive);
+      if (form->HandleAllocated())
+        ::SetWindowLongPtrA(form->Handle(), GWLP_HWNDPARENT,
+                            reinterpret_cast<LONG_PTR>(Application().Handle()));
     }
   } restore{this, disabled, previousActive};
 
@@ -226,8 +234,7 @@ TWinControl* FindButtonIn(const TWinControl* parent, bool cancel) {
   for (int i = 0; i < parent->ControlCount(); ++i) {
     TControl* c = parent->Controls(i);
     if (auto* button = dynamic_cast<TButton*>(c)) {
-      if ((cancel ? button->Cancel() : button->Default()) && button->Visible() && button->Enabled())
-        return button;
+      if ((cancel ? button->Cancel() : button->Default()) && button->CanFocus()) return button;
     }
     if (auto* windowed = dynamic_cast<TWinControl*>(c))
       if (TWinControl* found = FindButtonIn(windowed, cancel)) return found;
@@ -238,9 +245,67 @@ TWinControl* FindButtonIn(const TWinControl* parent, bool cancel) {
 
 TWinControl* TCustomForm::FindButton(bool cancel) const { return FindButtonIn(this, cancel); }
 
+TWinControl* TCustomForm::ActiveControl() const {
+  TWinControl* control = TWinControl::FindControl(::GetFocus());
+  if (!control || control == this) return nullptr;
+  return GetParentForm(control) == this ? control : nullptr;
+}
+
+bool TCustomForm::DialogKey(WPARAM key) {
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+  const bool alt = ::GetKeyState(VK_MENU) < 0;
+  TWinControl* active = ActiveControl();
+  switch (key) {
+    case VK_TAB:
+      if (ctrl || alt) return false;
+      SelectNext(active, !shift, true);
+      return true;
+    case VK_RETURN: {
+      if (shift || ctrl || alt) return false;
+      TWinControl* button = dynamic_cast<TButton*>(active);
+      if (!button) button = FindButton(false);
+      if (!button) return false;
+      button->Click();
+      return true;
+    }
+    case VK_ESCAPE:
+      if (shift || ctrl || alt) return false;
+      if (TWinControl* button = FindButton(true)) {
+        button->Click();
+        return true;
+      }
+      if (!modal_) return false;
+      modalResult_ = mrCancel;
+      return true;
+    default: return false;
+  }
+}
+
+void TCustomForm::RestoreFocus() {
+  TWinControl* last = ::IsWindow(lastFocus_) && ::IsChild(Handle(), lastFocus_)
+                          ? TWinControl::FindControl(lastFocus_)
+                          : nullptr;
+  if (last && last != this && last->CanFocus()) {
+    ::SetFocus(last->Handle());
+    return;
+  }
+  SelectNext(nullptr, true, true);
+}
+
 void TCustomForm::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_CLOSE: Close(); m.Result = 0; return;
+    case CM_DIALOGKEY: m.Result = DialogKey(m.WParam) ? 1 : 0; return;
+    case WM_ACTIVATE:
+      DefaultHandler(m);  // focuses the form's own window
+      if (LOWORD(m.WParam) != WA_INACTIVE && !HIWORD(m.WParam)) RestoreFocus();
+      return;
+    case CM_FOCUSCHANGED:
+      if (auto* control = reinterpret_cast<TControl*>(m.LParam); control && control != this)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+          lastFocus_ = windowed->Handle();
+      break;
     case WM_COMMAND:
       // Enter and Escape, as translated by IsDialogMessage.
       if (HIWORD(m.WParam) == BN_CLICKED && !TWinControl::FromHandle(reinterpret_cast<HWND>(m.LParam)) &&
@@ -283,15 +348,44 @@ HWND TApplication::Handle() {
   wc.cbSize = sizeof wc;
   if (!::GetClassInfoExA(::GetModuleHandleA(nullptr), kClass, &wc)) {
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.lpfnWndProc = &TApplication::WindowProc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = kClass;
     if (!::RegisterClassExA(&wc)) throw Exception("Cannot register the application window class");
   }
-  handle_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  // No size, in the middle of the screen: its owned forms always cover it.
+  handle_ = ::CreateWindowExA(0, kClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2,
+                              0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   if (!handle_) throw Exception("Cannot create the application window");
   return handle_;
+}
+
+void TApplication::ShowHandle() {
+  HWND window = Handle();
+  if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNOACTIVATE);
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      // Closing from the task bar asks the main form, with its close query;
+      // the default would destroy this window and every form with it.
+      if (TCustomForm* main = Application().MainForm()) main->Close();
+      return 0;
+    case WM_SETFOCUS: {
+      // Activation through the task bar button goes on to a modal form, else the main form.
+      TCustomForm* target = Application().MainForm();
+      for (TCustomForm* form : Screen().Forms())
+        if (form->Modal() && form->HandleAllocated() && ::IsWindowVisible(form->Handle())) target = form;
+      if (target && target->HandleAllocated() && ::IsWindowVisible(target->Handle()) &&
+          ::IsWindowEnabled(target->Handle()))
+        ::SetFocus(target->Handle());
+      return 0;
+    }
+    default: return ::DefWindowProcA(window, message, wParam, lParam);
+  }
 }
 
 void TApplication::SetTitle(const std::string& title) {
@@ -311,6 +405,22 @@ void TApplication::Terminate() {
   ::PostQuitMessage(0);
 }
 
+namespace {
+bool IsDialogKey(WPARAM key) { return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE; }
+
+// The focused control may claim the key (its own notice, or its dialog code);
+// otherwise the form acts on it. True when the form used it.
+bool FormTakesKey(TWinControl& form, MSG& msg) {
+  const WPARAM key = msg.wParam;
+  if (TWinControl* control = TWinControl::FindControl(msg.hwnd))
+    if (control->Perform(CM_WANTSPECIALKEY, key, msg.lParam)) return false;
+  const LRESULT wanted = key == VK_TAB ? DLGC_WANTTAB : DLGC_WANTALLKEYS;
+  if (msg.hwnd && (::SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)) & wanted))
+    return false;
+  return form.Perform(CM_DIALOGKEY, key, msg.lParam) != 0;
+}
+}  // namespace
+
 bool TApplication::ProcessMessage(MSG& msg) {
   HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   TWinControl* form = TWinControl::FromHandle(root);
@@ -318,6 +428,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (msg.message == WM_SYSCHAR && form && form->IsForm() &&
       form->BroadcastUntilHandled(CM_DIALOGCHAR, msg.wParam, msg.lParam))
     return true;
+  if (msg.message == WM_KEYDOWN && form && form->IsForm() && IsDialogKey(msg.wParam)) {
+    if (!FormTakesKey(*form, msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    return true;
+  }
   if (form && form->IsForm() && ::IsDialogMessageA(root, &msg)) return true;
   ::TranslateMessage(&msg);
   ::DispatchMessageA(&msg);

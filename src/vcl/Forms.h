@@ -54,8 +54,15 @@ class TCustomForm : public TWinControl {
   TCloseQueryEvent OnCloseQuery;
   TCloseEvent OnClose;
 
-  // The visible, enabled button that Enter (Default) or Escape (Cancel) presses.
+  // The button that Enter (Default) or Escape (Cancel) presses, when it can take the focus.
   TWinControl* FindButton(bool cancel) const;
+  // The control inside the form that has the focus, or null.
+  TWinControl* ActiveControl() const;
+  // What the form does with Tab, Shift+Tab, Enter and Escape that no control
+  // claimed: move the focus; press the focused button or else the default
+  // one; press the cancel button, or end a modal form with mrCancel. True
+  // when the key was used.
+  bool DialogKey(WPARAM key);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -63,6 +70,9 @@ class TCustomForm : public TWinControl {
 
  private:
   void PlaceOnScreen();
+  // Back to the control that last had the focus, else the first in tab order.
+  void RestoreFocus();
+  HWND lastFocus_ = nullptr;
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TModalResult modalResult_ = mrNone;
@@ -81,8 +91,11 @@ class TApplication : public TComponent {
   ~TApplication() override;
   std::string ClassName() const override { return "TApplication"; }
 
-  // A hidden window that owns the forms: the folder browser's owner, and the task bar title.
+  // A window of no size that owns the forms and carries the program's task
+  // bar button, with the title as its text; the folder browser's owner.
   HWND Handle();
+  // Shows that window (and so the task bar button); the main form does it when it shows.
+  void ShowHandle();
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
   TCustomForm* MainForm() const { return mainForm_; }
@@ -110,6 +123,7 @@ class TApplication : public TComponent {
 
  private:
   bool ProcessMessage(MSG& msg);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HWND handle_ = nullptr;
   std::string title_;
   TCustomForm* mainForm_ = nullptr;

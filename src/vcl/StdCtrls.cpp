@@ -8,7 +8,7 @@ namespace quillfen::vcl {
 
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
   SetParentColor(true);
-  TabStop = true;
+  SetTabStop(true);
 }
 
 void TButtonControl::CreateParams(TCreateParams& p) {
@@ -34,6 +34,17 @@ void TButton::Click() {
   if (modalResult_ != mrNone)
     if (auto* form = dynamic_cast<TCustomForm*>(GetParentForm(this))) form->SetModalResult(modalResult_);
   TButtonControl::Click();
+}
+
+void TButton::WndProc(TMessage& m) {
+  if (m.Msg == CM_FOCUSCHANGED && HandleAllocated()) {
+    auto* focused = reinterpret_cast<TControl*>(m.LParam);
+    const bool framed = dynamic_cast<TButton*>(focused) ? focused == this : default_;
+    const bool isFramed = (::GetWindowLongA(Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+    if (framed != isFramed)
+      ::SendMessageA(Handle(), BM_SETSTYLE, framed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  }
+  TButtonControl::WndProc(m);
 }
 
 void TButton::Command(WORD notifyCode) {
@@ -98,7 +109,7 @@ void TCustomGroupBox::WndProc(TMessage& m) {
 // ---------------------------------------------------------------- edits
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
-  TabStop = true;
+  SetTabStop(true);
   SetBounds(0, 0, 121, 21);
 }
 
@@ -145,6 +156,10 @@ void TCustomEdit::Command(WORD notifyCode) {
 }
 
 void TCustomEdit::WndProc(TMessage& m) {
+  // Entered by the keyboard: all the text selected, as in a dialog; a click places the caret.
+  if (m.Msg == CM_ENTER && AutoSelect && HandleAllocated() && ::GetKeyState(VK_LBUTTON) >= 0 &&
+      !(::GetWindowLongA(Handle(), GWL_STYLE) & ES_MULTILINE))
+    SelectAll();
   TWinControl::WndProc(m);
   if (m.Msg == CM_CTL3DCHANGED && borderStyle_ == TBorderStyle::bsSingle) RecreateWnd();
   if (m.Msg == WM_CREATE && maxLength_ > 0)
@@ -163,6 +178,26 @@ void TCustomMemo::CreateParams(TCreateParams& p) {
   if (WordWrap) p.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
   if (ScrollBars == TScrollStyle::ssVertical || ScrollBars == TScrollStyle::ssBoth) p.Style |= WS_VSCROLL;
   if (ScrollBars == TScrollStyle::ssHorizontal || ScrollBars == TScrollStyle::ssBoth) p.Style |= WS_HSCROLL;
+}
+
+void TCustomMemo::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_GETDLGCODE:
+      // Tab and Escape stay the form's; Enter is claimed below when wanted.
+      TCustomEdit::WndProc(m);
+      m.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+      return;
+    case CM_WANTSPECIALKEY: m.Result = m.WParam == VK_RETURN && WantReturns ? 1 : 0; return;
+    case WM_KEYDOWN:
+      // The system's multi-line edit would close its parent window on Escape.
+      if (m.WParam == VK_ESCAPE) {
+        m.Result = 0;
+        return;
+      }
+      break;
+    default: break;
+  }
+  TCustomEdit::WndProc(m);
 }
 
 std::vector<std::string> TCustomMemo::Lines() const {
@@ -202,7 +237,7 @@ void TCustomMemo::AddLine(const std::string& line) {
 // ------------------------------------------------------------- list box
 
 TListBox::TListBox(TComponent* owner) : TWinControl(owner) {
-  TabStop = true;
+  SetTabStop(true);
   SetBounds(0, 0, 121, 97);
 }
 

@@ -40,6 +40,9 @@ class TButton : public TButtonControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void Command(WORD notifyCode) override;
+  // A focused button shows the default frame, as Enter presses it; when the
+  // focus is elsewhere the Default button shows it.
+  void WndProc(TMessage& message) override;
 
  private:
   bool default_ = false;
@@ -126,10 +129,12 @@ class TCustomMemo : public TCustomEdit {
   void AddLine(const std::string& line);
   bool WordWrap = true;
   TScrollStyle ScrollBars = TScrollStyle::ssNone;
+  // Enter breaks the line instead of going to the form's default button.
   bool WantReturns = true;
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& message) override;
 };
 
 class TMemo : public TCustomMemo {

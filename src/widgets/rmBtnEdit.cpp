@@ -326,6 +326,13 @@ bool TrmCustomBtnEdit::KeyDown(WPARAM key) {
   return false;
 }
 
+bool TrmCustomBtnEdit::ClaimsKey(WPARAM key) const {
+  const TEditKey action = EditKeyAction(static_cast<int>(key), ::GetKeyState(VK_SHIFT) < 0,
+                                        ::GetKeyState(VK_CONTROL) < 0, ::GetKeyState(VK_MENU) < 0,
+                                        GetText() != SavedText, editorEnabled_);
+  return action == TEditKey::ClickBtn1 || action == TEditKey::ClickBtn2 || action == TEditKey::RestoreSaved;
+}
+
 void TrmCustomBtnEdit::WndProc(vcl::TMessage& m) {
   switch (m.Msg) {
     case WM_SIZE:
@@ -341,6 +348,11 @@ void TrmCustomBtnEdit::WndProc(vcl::TMessage& m) {
         return;
       }
       break;
+    case vcl::CM_WANTSPECIALKEY:
+      // Ctrl+Enter presses a button and Escape restores the saved text before
+      // the form can take those keys for its default or cancel button.
+      m.Result = ClaimsKey(m.WParam) ? 1 : 0;
+      return;
     case WM_KEYDOWN:
       if (KeyDown(m.WParam)) {
         m.Result = 0;

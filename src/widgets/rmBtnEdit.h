@@ -135,6 +135,8 @@ class TrmCustomBtnEdit : public TrmCustomEdit {
   void PlaceButtons();
   void SetEditRect();
   bool KeyDown(WPARAM key);
+  // The keys KeyDown acts on that must not reach the form first.
+  bool ClaimsKey(WPARAM key) const;
 
   TrmSpeedButton* button1_ = nullptr;
   TrmSpeedButton* button2_ = nullptr;

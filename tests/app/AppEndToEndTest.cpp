@@ -171,6 +171,16 @@ TEST_F(QuillfenApp, StartsWithItsWindowsLaidOutAndNothingLoaded) {
   EXPECT_NE(FindChild(main_, "", "Read this first"), nullptr);
   EXPECT_NE(FindChild(main_, "", "Powered By"), nullptr);
 
+  // One task bar button, carried by a window whose text is the title.
+  std::vector<std::string> taskBar;
+  for (HWND w : TopWindows(process_.dwProcessId)) {
+    const LONG ex = ::GetWindowLongA(w, GWL_EXSTYLE);
+    if (::IsWindowVisible(w) &&
+        ((ex & WS_EX_APPWINDOW) || (!::GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW))))
+      taskBar.push_back(Text(w));
+  }
+  EXPECT_EQ(taskBar, std::vector<std::string>{"Quillfen"});
+
   // The import dialog exists from the start, hidden, without a close box.
   HWND import = ImportDialog(false);
   ASSERT_NE(import, nullptr);

@@ -228,4 +228,81 @@ TEST_F(AppForms, CloseIsRefusedOnlyWhileAScanRuns) {
   EXPECT_FALSE(f.Busy());
 }
 
+std::string FocusedName() {
+  TWinControl* control = TWinControl::FindControl(::GetFocus());
+  return control ? control->Name() : "none";
+}
+
+std::vector<std::string> FocusAfterEachPress(int count, bool shift = false) {
+  std::vector<std::string> seen;
+  for (int i = 0; i < count; ++i) {
+    qftest::PressKey(VK_TAB, shift);
+    seen.push_back(FocusedName());
+  }
+  return seen;
+}
+
+TEST_F(AppForms, TabMovesThroughBothWindowsInTheirStoredOrder) {
+  TfrmMain& f = *main_;
+  EXPECT_EQ(f.status->TabOrder(), 0);
+  EXPECT_EQ(f.grpReadme->TabOrder(), 1);
+  EXPECT_EQ(f.Memo1->TabOrder(), 0);
+  EXPECT_EQ(f.grpLink->TabOrder(), 2);
+  EXPECT_EQ(f.txtProject->TabOrder(), 3);
+  EXPECT_EQ(f.btnScan->TabOrder(), 4);
+  EXPECT_EQ(f.btnExit->TabOrder(), 5);
+
+  const bool scanEnabled = f.btnScan->Enabled();
+  f.btnScan->SetEnabled(true);
+  ASSERT_TRUE(qftest::Activate(f.Handle()));
+  ::SetFocus(f.btnExit->Handle());
+  EXPECT_EQ(FocusAfterEachPress(4),
+            (std::vector<std::string>{"Memo1", "txtProject", "btnScan", "btnExit"}));
+  // Before a project is loaded "Begin Scan" is passed over.
+  f.btnScan->SetEnabled(false);
+  EXPECT_EQ(FocusAfterEachPress(3), (std::vector<std::string>{"Memo1", "txtProject", "btnExit"}));
+  EXPECT_EQ(FocusAfterEachPress(3, true), (std::vector<std::string>{"txtProject", "Memo1", "btnExit"}));
+  f.btnScan->SetEnabled(scanEnabled);
+
+  TfrmImportFiles& d = *import_;
+  EXPECT_EQ(d.grpFound->TabOrder(), 0);
+  EXPECT_EQ(d.lstFiles->TabOrder(), 0);
+  EXPECT_EQ(d.btnAdd->TabOrder(), 1);
+  EXPECT_EQ(d.btnClose->TabOrder(), 2);
+  EXPECT_EQ(d.ckUpdateINI->TabOrder(), 3);
+  EXPECT_EQ(d.ckAddHarmony->TabOrder(), 4);
+  std::string first;
+  std::vector<std::string> seen;
+  qftest::TDeferred tabs([&] {
+    first = FocusedName();
+    seen = FocusAfterEachPress(5);
+    // No cancel button: Escape leaves the dialog as "Close" does.
+    qftest::PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(d.ShowModal(), mrCancel);
+  EXPECT_EQ(first, "lstFiles");
+  EXPECT_EQ(seen, (std::vector<std::string>{"btnAdd", "btnClose", "ckUpdateINI", "ckAddHarmony",
+                                            "lstFiles"}));
+  EXPECT_FALSE(d.ckUpdateINI->Checked());
+}
+
+TEST_F(AppForms, ProjectBoxTakesCtrlEnterAndEscapeBeforeTheWindow) {
+  TfrmMain& f = *main_;
+  TrmBtnEdit& box = *f.txtProject;
+  const std::string before = box.GetText();
+  const TNotifyEvent handler = box.OnBtn1Click;
+  int clicks = 0;
+  box.OnBtn1Click = [&](TObject*) { ++clicks; };
+  ASSERT_TRUE(qftest::Activate(f.Handle()));
+  box.SetText("C:\\Old\\");
+  box.SetFocus();  // notes the text that Escape puts back
+  box.SetText("C:\\New\\");
+  qftest::PressKey(VK_ESCAPE);
+  EXPECT_EQ(box.GetText(), "C:\\Old\\");
+  qftest::PressKey(VK_RETURN, false, true);
+  EXPECT_EQ(clicks, 1);
+  box.OnBtn1Click = handler;
+  box.SetText(before);
+}
+
 }  // namespace

@@ -55,4 +55,36 @@ inline void PostClick(HWND window, int x, int y) {
   ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
+// A key pressed and released through the input queue, with Shift and Ctrl
+// held around it as asked, then the messages it caused handled.
+inline void PressKey(WORD key, bool shift = false, bool ctrl = false) {
+  INPUT inputs[6] = {};
+  UINT count = 0;
+  auto add = [&](WORD vk, bool up) {
+    inputs[count].type = INPUT_KEYBOARD;
+    inputs[count].ki.wVk = vk;
+    inputs[count].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ++count;
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  if (shift) add(VK_SHIFT, false);
+  add(key, false);
+  add(key, true);
+  if (shift) add(VK_SHIFT, true);
+  if (ctrl) add(VK_CONTROL, true);
+  ::SendInput(count, inputs, sizeof(INPUT));
+  // The input arrives asynchronously; give it time, then handle what it posted.
+  for (int i = 0; i < 10; ++i) {
+    ::Sleep(10);
+    quillfen::vcl::Application().ProcessMessages();
+  }
+}
+
+// Brings a shown form to the front with the keyboard focus, as a click would.
+inline bool Activate(HWND window) {
+  ::SetForegroundWindow(window);
+  ::SetActiveWindow(window);
+  return PumpUntil([&] { return ::GetForegroundWindow() == window; });
+}
+
 }  // namespace qftest
