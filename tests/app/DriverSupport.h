@@ -129,11 +129,8 @@ inline bool ClickUntil(HWND control, const std::function<bool()>& done, int atte
 
 // The text of a tree view's selected item in another process: the item
 // structure and its text buffer must live in that process.
-inline std::string SelectedTreeText(HWND tree, int levelsUp = 0) {
-  auto item = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  for (int i = 0; i < levelsUp && item; ++i)
-    item = reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+// The text of a tree view item in another process.
+inline std::string TreeItemText(HWND tree, HTREEITEM item) {
   if (!item) return {};
   DWORD pid = 0;
   ::GetWindowThreadProcessId(tree, &pid);
@@ -158,6 +155,34 @@ inline std::string SelectedTreeText(HWND tree, int levelsUp = 0) {
   }
   ::CloseHandle(process);
   return text;
+}
+
+inline HTREEITEM TreeNext(HWND tree, HTREEITEM item, WPARAM how) {
+  return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+// The text of the selected item, or of its levelsUp-th parent.
+inline std::string SelectedTreeText(HWND tree, int levelsUp = 0) {
+  HTREEITEM item = TreeNext(tree, nullptr, TVGN_CARET);
+  for (int i = 0; i < levelsUp && item; ++i) item = TreeNext(tree, item, TVGN_PARENT);
+  return TreeItemText(tree, item);
+}
+
+// The item named child under an item named parent, among those the tree
+// holds (expanded ones), or nullptr.
+inline HTREEITEM FindTreeItem(HWND tree, const std::string& parent, const std::string& child) {
+  std::vector<HTREEITEM> open{TreeNext(tree, nullptr, TVGN_ROOT)};
+  while (!open.empty()) {
+    HTREEITEM item = open.back();
+    open.pop_back();
+    for (; item; item = TreeNext(tree, item, TVGN_NEXT)) {
+      const std::string text = TreeItemText(tree, item);
+      for (HTREEITEM c = TreeNext(tree, item, TVGN_CHILD); c && text == parent; c = TreeNext(tree, c, TVGN_NEXT))
+        if (TreeItemText(tree, c) == child) return c;
+      if (HTREEITEM first = TreeNext(tree, item, TVGN_CHILD)) open.push_back(first);
+    }
+  }
+  return nullptr;
 }
 
 // Saves what the screen shows of a window as a 24-bit BMP.
