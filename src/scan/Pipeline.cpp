@@ -63,7 +63,7 @@ class WordWorker {
  private:
   static constexpr int kWorker = 0;
   static constexpr int kBuilder = 1;
-  static constexpr std::size_t kBehind = 2;  // files waiting before the build helps
+  static constexpr std::size_t kBehind = 8;  // files waiting before the build helps
 
   struct Job {
     std::size_t piece;
