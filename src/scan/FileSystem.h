@@ -66,10 +66,10 @@ class FileSystem {
   virtual std::string LoadFile(const std::string& path) const = 0;
   virtual void SaveFile(const std::string& path, std::string_view data) = 0;
   // The same with the data given as consecutive parts.
-  virtual void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) {
-    std::string joined;
-    for (std::string_view part : parts) joined.append(part);
-    SaveFile(path, joined);
+  void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) {
+    std::unique_ptr<FileWriter> file = OpenWrite(path);
+    file->Write(parts);
+    file->Finish();
   }
 
   virtual std::unique_ptr<FileReader> OpenRead(const std::string& path) const = 0;

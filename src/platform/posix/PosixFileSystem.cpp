@@ -180,12 +180,6 @@ class PosixFileSystem final : public FileSystem {
     SaveFileParts(path, {data});
   }
 
-  void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) override {
-    std::unique_ptr<FileWriter> file = OpenWrite(path);
-    file->Write(parts);
-    file->Finish();
-  }
-
   std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
     // In place, not through a rename: a lock held on the file must survive.
     const std::optional<std::string> target =

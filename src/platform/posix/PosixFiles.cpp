@@ -5,6 +5,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,56 +27,38 @@ void UniqueFd::Reset(int fd) {
 int UniqueFd::Release() { return std::exchange(fd_, -1); }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = EIO;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  const std::string_view part(data, size);
+  return WriteAllParts(fd, std::span(&part, 1));
 }
 
 bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
-  constexpr std::size_t kBatch = 512;  // well under IOV_MAX
+  constexpr std::size_t kBatch = 512;                 // well under IOV_MAX
+  constexpr std::size_t kMostBytes = std::size_t{1} << 30;  // below what one call may write
   iovec batch[kBatch];
-  std::size_t next = 0;      // the first part not yet in a batch
-  std::size_t skip = 0;      // bytes of parts[next] already written
+  std::size_t next = 0;  // the first part not yet written whole
+  std::size_t skip = 0;  // bytes of parts[next] already written
   while (next < parts.size()) {
     std::size_t count = 0;
     std::size_t bytes = 0;
-    for (std::size_t i = next; i < parts.size() && count < kBatch; ++i) {
+    for (std::size_t i = next; i < parts.size() && count < kBatch && bytes < kMostBytes; ++i) {
       const std::size_t offset = i == next ? skip : 0;
       if (parts[i].size() == offset) continue;
       batch[count].iov_base = const_cast<char*>(parts[i].data() + offset);
-      batch[count].iov_len = parts[i].size() - offset;
+      batch[count].iov_len = std::min(parts[i].size() - offset, kMostBytes - bytes);
       bytes += batch[count].iov_len;
-      if (bytes > (std::size_t{1} << 30)) break;  // keep below what one call may write
       ++count;
     }
-    if (count == 0) {
-      // Only empty parts, or one part over the limit on its own.
-      if (parts[next].size() > skip &&
-          !WriteAll(fd, parts[next].data() + skip, parts[next].size() - skip))
+    ssize_t written = 0;
+    if (count > 0) {
+      written = ::writev(fd, batch, static_cast<int>(count));
+      if (written < 0) {
+        if (errno == EINTR) continue;
         return false;
-      ++next;
-      skip = 0;
-      continue;
-    }
-    ssize_t written = ::writev(fd, batch, static_cast<int>(count));
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) {
-      errno = EIO;
-      return false;
+      }
+      if (written == 0) {
+        errno = EIO;
+        return false;
+      }
     }
     // Step over what went out, part by part.
     auto left = static_cast<std::size_t>(written);

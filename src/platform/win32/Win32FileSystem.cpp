@@ -168,12 +168,6 @@ class Win32FileSystem final : public FileSystem {
     SaveFileParts(path, {data});
   }
 
-  void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) override {
-    std::unique_ptr<FileWriter> file = OpenWrite(path);
-    file->Write(parts);
-    file->Finish();
-  }
-
   std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
     UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
