@@ -117,6 +117,14 @@ TPlainForm MakeForm() {
   return f;
 }
 
+// A menu item with caption, owned by owner, added to parent.
+TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const char* caption) {
+  auto* item = new TMenuItem(owner);
+  item->SetCaption(caption);
+  parent->Add(item);
+  return item;
+}
+
 }  // namespace
 
 TEST(XPMenu, NeedsAFormAndStartsWithItsDefaults) {
@@ -263,12 +271,8 @@ TEST(XPSkinning, HotFollowsTheMouseAndTheFocus) {
 TEST(XPMenu, HooksMenusBarsAndNewComponents) {
   TForm* form = new TForm(&Application());
   auto* menu = new TMainMenu(form);
-  auto* file = new TMenuItem(form);
-  file->SetCaption("&File");
-  menu->Items()->Add(file);
-  auto* open = new TMenuItem(form);
-  open->SetCaption("&Open");
-  file->Add(open);
+  auto* file = AddItem(form, menu->Items(), "&File");
+  auto* open = AddItem(form, file, "&Open");
   auto* own = new TMenuItem(form);
   own->SetCaption("Own");
   own->Tag = NoSkinTag;
@@ -281,9 +285,7 @@ TEST(XPMenu, HooksMenusBarsAndNewComponents) {
   menu->AttachTo(form);
   auto* popup = new TPopupMenu(form);
   popup->Tag = NoSkinTag;  // the tag rule is the main menu's only
-  auto* cut = new TMenuItem(form);
-  cut->SetCaption("Cut");
-  popup->Items()->Add(cut);
+  auto* cut = AddItem(form, popup->Items(), "Cut");
   auto* bar = new TToolBar(form);
   bar->SetParent(form);
 
@@ -313,9 +315,7 @@ TEST(XPMenu, HooksMenusBarsAndNewComponents) {
   EXPECT_FALSE(second->OnBandPaint);
 
   // The measure handler is the painter's: a separator is 4 high.
-  auto* line = new TMenuItem(form);
-  line->SetCaption("-");
-  file->Add(line);
+  auto* line = AddItem(form, file, "-");
   xp->HookForm(form, true, false);
   TWindowDC screen(nullptr);
   TGdiCanvas canvas(screen.get());
@@ -408,17 +408,11 @@ TEST(XPShowcase, BothLooksSideBySide) {
 TEST(XPMenu, MenusOfARightToLeftWindowAreDrawnFromTheRight) {
   TForm* form = new TForm(&Application());
   auto* menu = new TMainMenu(form);
-  auto* file = new TMenuItem(form);
-  file->SetCaption("&File");
-  menu->Items()->Add(file);
-  auto* open = new TMenuItem(form);
-  open->SetCaption("&Open");
-  file->Add(open);
+  auto* file = AddItem(form, menu->Items(), "&File");
+  auto* open = AddItem(form, file, "&Open");
   menu->AttachTo(form);
   auto* popup = new TPopupMenu(form);
-  auto* cut = new TMenuItem(form);
-  cut->SetCaption("Cut");
-  popup->Items()->Add(cut);
+  auto* cut = AddItem(form, popup->Items(), "Cut");
   auto* xp = new TXPMenu(form);
   xp->SetActive(true);
   HWND window = form->Handle();
