@@ -80,6 +80,21 @@ bool RightToLeft(HWND window) {
 
 bool IsEditKind(int kind) { return kind == xcEdit || kind == xcMaskEdit || kind == xcMemo; }
 
+// What every client-area painter starts with: the window's device
+// context, the painter's colours prepared for it, a canvas and the client
+// rectangle.
+struct ClientPaint {
+  ClientPaint(TWinControl& control, TXPMenu& painter)
+      : window(control.Handle()), dc(window), canvas(dc.get()) {
+    painter.PrepareColors(dc.get());
+    ::GetClientRect(window, &client);
+  }
+  HWND window;
+  TWindowDC dc;
+  TGdiCanvas canvas;
+  RECT client{};
+};
+
 }  // namespace
 
 int ControlKind(const TControl& c) {
@@ -312,18 +327,16 @@ void TControlSubClass::PaintEdit(bool richEdit) {
 
 void TControlSubClass::PaintCombo() {
   auto* combo = static_cast<TCustomCombo*>(control_);
-  HWND window = combo->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
+  ClientPaint paint(*combo, *painter_);
+  HWND window = paint.window;
+  TGdiCanvas& canvas = paint.canvas;
   const TXPWorkingColors& c = painter_->Colors();
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  const RECT& cr = paint.client;
   TRect r{cr.left, cr.top, cr.right, cr.bottom};
   const TColor color = ColorToRGB(control_->Color());
   TColor border = color;
   if (hot_) border = c.EffSelectBorderColor;
-  else if (focused_) border = painter_->Lighten(dc.get(), c.EffSelectBorderColor, 60);
+  else if (focused_) border = painter_->Lighten(paint.dc.get(), c.EffSelectBorderColor, 60);
   FrameRect(canvas, r, color);
   const TRect inner = InflateRect(r, -1, -1);
   FrameRect(canvas, inner, color);
@@ -353,13 +366,11 @@ void TControlSubClass::PaintCombo() {
 
 void TControlSubClass::PaintCheckBox() {
   auto* box = static_cast<TCheckBox*>(control_);
-  HWND window = box->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
+  ClientPaint paint(*box, *painter_);
+  HWND window = paint.window;
+  TGdiCanvas& canvas = paint.canvas;
   const TXPWorkingColors& c = painter_->Colors();
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  const RECT& cr = paint.client;
   const int size = ::GetSystemMetrics(SM_CXHTHUMB);
   const int areaTop = cr.top + 3, areaHeight = (cr.bottom - 3) - areaTop;
   const int top = areaTop + (areaHeight - size) / 2;
@@ -394,13 +405,11 @@ void TControlSubClass::PaintCheckBox() {
 
 void TControlSubClass::PaintRadio() {
   auto* radio = static_cast<TRadioButton*>(control_);
-  HWND window = radio->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
+  ClientPaint paint(*radio, *painter_);
+  HWND window = paint.window;
+  TGdiCanvas& canvas = paint.canvas;
   const TXPWorkingColors& c = painter_->Colors();
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  const RECT& cr = paint.client;
   constexpr int size = 14;
   const int areaTop = cr.top + 4, areaHeight = (cr.bottom - 4) - areaTop;
   const int top = areaTop + (areaHeight - size) / 2;
@@ -426,24 +435,22 @@ void TControlSubClass::PaintRadio() {
 
 void TControlSubClass::PaintButton() {
   auto* button = static_cast<TWinControl*>(control_);
-  HWND window = button->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
+  ClientPaint paint(*button, *painter_);
+  HWND window = paint.window;
+  TGdiCanvas& canvas = paint.canvas;
   const TXPWorkingColors& c = painter_->Colors();
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  const RECT& cr = paint.client;
   const TRect r{cr.left, cr.top, cr.right, cr.bottom};
   Fill(canvas, r, control_->Color());
   const bool pressed = (mouseDown_ && hot_) || spaceDown_;
   const bool lit = hot_ || spaceDown_;
-  const TColor border = lit || focused_ ? painter_->Lighten(dc.get(), c.EffSelectBorderColor, 60)
+  const TColor border = lit || focused_ ? painter_->Lighten(paint.dc.get(), c.EffSelectBorderColor, 60)
                                         : ColorToRGB(clBtnShadow);
   canvas.Brush.Style = TBrushStyle::bsSolid;
-  canvas.Brush.Color = lit ? painter_->Lighten(dc.get(), clBtnFace, 60) : c.EffIconBackColor;
+  canvas.Brush.Color = lit ? painter_->Lighten(paint.dc.get(), clBtnFace, 60) : c.EffIconBackColor;
   canvas.Pen.Style = TPenStyle::psSolid;
   canvas.Pen.Width = 1;
-  canvas.Pen.Color = painter_->Lighten(dc.get(), border, 30);
+  canvas.Pen.Color = painter_->Lighten(paint.dc.get(), border, 30);
   canvas.RoundRect(r.Left, r.Top, r.Right, r.Bottom, 4, 4);
   if (control_->Enabled()) {
     canvas.Pen.Color = DarkenColor(border, 50);
@@ -472,18 +479,16 @@ void TControlSubClass::PaintButton() {
 
 void TControlSubClass::PaintGroupBox() {
   auto* box = static_cast<TWinControl*>(control_);
-  HWND window = box->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
+  ClientPaint paint(*box, *painter_);
+  HWND window = paint.window;
+  TGdiCanvas& canvas = paint.canvas;
   canvas.Font = control_->Font().State();
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  const RECT& cr = paint.client;
   const std::string caption = control_->Caption();
   const int textHeight = canvas.TextHeight(caption.empty() ? " " : caption);
   const TColor color = ColorToRGB(control_->Color());
   const TRect frame{cr.left, cr.top + textHeight / 2, cr.right, cr.bottom};
-  TColor light = painter_->Lighten(dc.get(), color, 60);
+  TColor light = painter_->Lighten(paint.dc.get(), color, 60);
   const TColor dark = DarkenColor(color, 60);
   if (!control_->Ctl3D()) light = dark;
   // The system frame first goes under the control's colour.
@@ -505,14 +510,11 @@ void TControlSubClass::PaintGroupBox() {
 
 void TControlSubClass::PaintPanel() {
   auto* panel = static_cast<TWinControl*>(control_);
-  HWND window = panel->Handle();
-  TWindowDC dc(window);
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
-  RECT cr{};
-  ::GetClientRect(window, &cr);
+  ClientPaint paint(*panel, *painter_);
+  TGdiCanvas& canvas = paint.canvas;
+  const RECT& cr = paint.client;
   const TColor color = ColorToRGB(control_->Color());
-  Frame3D(canvas, {cr.left, cr.top, cr.right, cr.bottom}, painter_->Lighten(dc.get(), color, 60),
+  Frame3D(canvas, {cr.left, cr.top, cr.right, cr.bottom}, painter_->Lighten(paint.dc.get(), color, 60),
           DarkenColor(color, 60));
 }
 
