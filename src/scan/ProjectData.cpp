@@ -250,16 +250,14 @@ CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool
   const std::uint64_t size = file->Size();
   if (size > static_cast<std::uint64_t>(SIZE_MAX / 2)) throw FileError(path + " is too large");
   const std::size_t count = static_cast<std::size_t>(size);
-  CleanedFile cleaned;
-  if (pool) {
-    cleaned.block = pool->Take(count);
-  } else {
-    cleaned.block = std::shared_ptr<char>(new char[count == 0 ? 1 : count], std::default_delete<char[]>());
-  }
-  char* data = const_cast<char*>(cleaned.block.get());
-  file->Read(data, count);
+  std::shared_ptr<char> block =
+      pool ? pool->Take(count)
+           : std::shared_ptr<char>(new char[count == 0 ? 1 : count], std::default_delete<char[]>());
+  file->Read(block.get(), count);
   file.reset();
-  CutMarkedRuns(std::string_view(data, count), cleaned.spans);
+  CleanedFile cleaned;
+  CutMarkedRuns(std::string_view(block.get(), count), cleaned.spans);
+  cleaned.block = std::move(block);
   return cleaned;
 }
 
