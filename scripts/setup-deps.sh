@@ -25,5 +25,11 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -q >&2
+# A mirror in the middle of a sync fails one index now and then: try again,
+# and in the end let the install itself say whether anything is really missing.
+for attempt in 1 2 3; do
+  "${as_root[@]}" apt-get update -q >&2 && break
+  echo "apt-get update failed (attempt $attempt of 3)" >&2
+  sleep $((attempt * 10))
+done
 "${as_root[@]}" apt-get install -y -q "${missing[@]}" >&2

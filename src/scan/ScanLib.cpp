@@ -48,58 +48,38 @@ constexpr std::array<std::uint8_t, 256> MakeFoldTable() {
 constexpr std::array<std::uint8_t, 256> kFold = MakeFoldTable();
 
 // Remembers the words met so far, ignoring case, keeping the first spelling
-// of each in order of appearance. Words of up to three characters are
-// tracked in a table indexed by their folded codes, words of up to eight by
-// an exact 64-bit key, longer ones by a hash of their folded bytes.
+// of each in order of appearance. Words of up to eight characters are their
+// own 64-bit key, longer ones are known by a hash of their folded bytes.
 class WordCollector {
  public:
-  WordCollector() : short_(1 + 64 + 64 * 64 + 64 * 64 * 64, 0), packed_(1 << 12), slots_(1 << 10) {}
+  WordCollector() : short_(std::size_t{1} << kShortBits, 0), slots_(1 << 10) {}
 
-  // The short words are most of the calls and mostly known: their test is
-  // kept inline in the scanner.
-  [[gnu::always_inline]] inline void Add(const char* word, std::size_t length) {
-    if (length <= 3) {
-      // Offsets of the one-, two- and three-character codes in short_.
-      static constexpr std::size_t kBase[4] = {0, 1, 1 + 64, 1 + 64 + 64 * 64};
-      std::size_t code = 0;
-      for (std::size_t i = 0; i < length; ++i) {
-        code = code * 64 + kFold[static_cast<unsigned char>(word[i])];
+  // Most calls are for short words that are known already: that test is
+  // kept inline in the scanner. At least eight bytes may be read from word
+  // when word + 8 <= limit.
+  [[gnu::always_inline]] inline void Add(const char* word, std::size_t length, const char* limit) {
+    if (length > kPackedMax) {
+      AddLonger(word, length);
+      return;
+    }
+    std::uint64_t key;
+    if (std::endian::native == std::endian::little && limit - word >= 8) {
+      std::memcpy(&key, word, 8);
+      key = (key | 0x2020202020202020ull) & kPresent[length];
+    } else {
+      key = PackedKey(word, length);
+    }
+    const std::size_t mask = short_.size() - 1;
+    for (std::size_t s = ShortSlot(key);; s = (s + 1) & mask) {
+      const std::uint64_t known = short_[s];
+      if (known == key) return;
+      if (known == 0) {
+        InsertShort(s, key, word, length);
+        return;
       }
-      std::uint8_t& seen = short_[kBase[length] + code];
-      if (seen) return;
-      seen = 1;
-      ++shortSeen_[length];
-      Keep(word, length);
-      return;
     }
-    AddLonger(word, length);
   }
 
- private:
-  [[gnu::noinline]] void AddLonger(const char* word, std::size_t length) {
-    if (length <= kPackedMax) {
-      // Up to eight characters are their own key: setting bit 5 of each
-      // folds letter case and leaves every other word character as it is,
-      // and no word character is zero. Two overlapping loads read exactly
-      // the word's bytes.
-      std::uint32_t low, high;
-      std::memcpy(&low, word, 4);
-      std::memcpy(&high, word + length - 4, 4);
-      std::uint64_t key = low | (static_cast<std::uint64_t>(high) << (8 * (length - 4)));
-      const std::uint64_t present = length == 8 ? ~0ull : (1ull << (8 * length)) - 1;
-      key |= present & 0x2020202020202020ull;
-      Insert(packed_, packedUsed_, key, Mix(key), word, length, [](const std::string&) { return true; });
-      return;
-    }
-    std::uint64_t h = 1469598103934665603ull;
-    for (std::size_t i = 0; i < length; ++i) {
-      h = (h ^ kFold[static_cast<unsigned char>(word[i])]) * 1099511628211ull;
-    }
-    Insert(slots_, used_, h, h, word, length,
-           [&](const std::string& known) { return SameFolded(known, word, length); });
-  }
-
- public:
   std::vector<std::string> Take() { return std::move(words_); }
 
   // Words met from now on are tagged with key, which only grows.
@@ -114,11 +94,80 @@ class WordCollector {
   bool AllPairs() const { return shortSeen_[2] == kWordCodes * kWordCodes; }
 
  private:
+  static constexpr std::size_t kPackedMax = 8;
+  static constexpr unsigned kShortBits = 12;
+
+  // Setting bit 5 of each byte folds letter case and leaves every other
+  // word character as it is; no word character is zero, so the bytes past
+  // the word (zero) also tell its length.
+  static constexpr std::array<std::uint64_t, 9> kPresent = {
+      0, 0xFFull, 0xFFFFull, 0xFFFFFFull, 0xFFFFFFFFull, 0xFFFFFFFFFFull, 0xFFFFFFFFFFFFull,
+      0xFFFFFFFFFFFFFFull, ~0ull};
+  static std::uint64_t PackedKey(const char* word, std::size_t length) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      key |= static_cast<std::uint64_t>(static_cast<unsigned char>(word[i]) | 0x20) << (8 * i);
+    }
+    return key;
+  }
+
+  std::size_t ShortSlot(std::uint64_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shortShift_);
+  }
+
+  [[gnu::noinline]] void InsertShort(std::size_t slot, std::uint64_t key, const char* word,
+                                     std::size_t length) {
+    short_[slot] = key;
+    ++shortSeen_[length];
+    Keep(word, length);
+    if (++shortUsed_ * 2 <= short_.size()) return;
+    std::vector<std::uint64_t> old(short_.size() * 2, 0);
+    old.swap(short_);
+    --shortShift_;
+    const std::size_t mask = short_.size() - 1;
+    for (std::uint64_t known : old) {
+      if (known == 0) continue;
+      std::size_t s = ShortSlot(known);
+      while (short_[s] != 0) s = (s + 1) & mask;
+      short_[s] = known;
+    }
+  }
+
+  [[gnu::noinline]] void AddLonger(const char* word, std::size_t length) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::size_t i = 0; i < length; ++i) {
+      h = (h ^ kFold[static_cast<unsigned char>(word[i])]) * 1099511628211ull;
+    }
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+      Slot& slot = slots_[s];
+      if (slot.word == 0) {
+        slot.hash = h;
+        Keep(word, length);
+        slot.word = static_cast<std::uint32_t>(words_.size());
+        if (++used_ * 2 > slots_.size()) GrowLonger();
+        return;
+      }
+      if (slot.hash == h && SameFolded(words_[slot.word - 1], word, length)) return;
+    }
+  }
+
   struct Slot {
-    std::uint64_t hash = 0;   // the exact key, or the hash of a long word
-    std::uint64_t probe = 0;  // where its search starts
-    std::uint32_t word = 0;   // index + 1 into words_; 0 is empty
+    std::uint64_t hash = 0;
+    std::uint32_t word = 0;  // index + 1 into words_; 0 is empty
   };
+
+  void GrowLonger() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.word == 0) continue;
+      std::size_t s = slot.hash & mask;
+      while (slots_[s].word != 0) s = (s + 1) & mask;
+      slots_[s] = slot;
+    }
+  }
 
   void Keep(const char* word, std::size_t length) {
     words_.emplace_back(word, length);
@@ -134,49 +183,11 @@ class WordCollector {
     return true;
   }
 
-  static constexpr std::size_t kPackedMax = 8;
-
-  static std::uint64_t Mix(std::uint64_t key) {
-    key *= 0x9E3779B97F4A7C15ull;
-    return key ^ (key >> 29);
-  }
-
-  // Open addressing over (key, word); probe is the table position's source.
-  template <typename Same>
-  void Insert(std::vector<Slot>& table, std::size_t& used, std::uint64_t key, std::uint64_t probe,
-              const char* word, std::size_t length, Same same) {
-    std::size_t mask = table.size() - 1;
-    for (std::size_t s = probe & mask;; s = (s + 1) & mask) {
-      Slot& slot = table[s];
-      if (slot.word == 0) {
-        slot.hash = key;
-        slot.probe = probe;
-        Keep(word, length);
-        slot.word = static_cast<std::uint32_t>(words_.size());
-        if (++used * 2 > table.size()) Grow(table);
-        return;
-      }
-      if (slot.hash == key && same(words_[slot.word - 1])) return;
-    }
-  }
-
-  static void Grow(std::vector<Slot>& table) {
-    std::vector<Slot> old(table.size() * 2);
-    old.swap(table);
-    std::size_t mask = table.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.word == 0) continue;
-      std::size_t s = slot.probe & mask;
-      while (table[s].word != 0) s = (s + 1) & mask;
-      table[s] = slot;
-    }
-  }
-
   static constexpr std::size_t kWordCodes = 38;  // '-', '_', ten digits, 26 letters
-  std::vector<std::uint8_t> short_;
-  std::size_t shortSeen_[4] = {0, 0, 0, 0};
-  std::vector<Slot> packed_;
-  std::size_t packedUsed_ = 0;
+  std::vector<std::uint64_t> short_;  // packed keys; 0 is empty
+  unsigned shortShift_ = 64 - kShortBits;
+  std::size_t shortUsed_ = 0;
+  std::size_t shortSeen_[kPackedMax + 1] = {};
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::vector<std::string> words_;
@@ -233,37 +244,48 @@ std::uint64_t WordMask64(const char* p) {
 }
 
 // Hands every word of bytes[begin, end) to the collector. Neither edge may
-// fall inside a word.
-void CollectWords(const char* bytes, std::size_t begin, std::size_t end, WordCollector& collector) {
+// fall inside a word; bytes up to limit may be read.
+void CollectWords(const char* bytes, std::size_t begin, std::size_t end, const char* limit,
+                  WordCollector& collector) {
   std::size_t i = begin;
   std::size_t wordStart = 0;
   bool inWord = false;
-  // 64 bytes at a time: word edges are where the mask changes.
+  // 64 bytes at a time: a word starts where the mask goes from 0 to 1 and
+  // ends where it goes back, and the n-th start pairs with the n-th end.
   for (; i + 64 <= end; i += 64) {
-    std::uint64_t m = WordMask64(bytes + i);
-    std::uint64_t previous = inWord ? 1 : 0;
-    const std::uint64_t before = (m << 1) | previous;  // bit b: byte b - 1 is a word character
-    std::uint64_t edges = m ^ before;
+    const std::uint64_t m = WordMask64(bytes + i);
+    const std::uint64_t before = (m << 1) | (inWord ? 1 : 0);  // bit b: byte b - 1 is a word character
+    std::uint64_t starts = m & ~before;
+    std::uint64_t ends = before & ~m;  // bit b: a word ends just before byte b
     if (collector.AllSingles()) {
       // Words that start and end inside these 64 bytes: drop both edges.
-      const std::uint64_t starts = m & ~before;
       const std::uint64_t singles = starts & ~(m >> 1) & (~0ull >> 1);
-      edges &= ~(singles | (singles << 1));
+      starts &= ~singles;
+      ends &= ~(singles << 1);
       if (collector.AllPairs()) {
         const std::uint64_t pairs = starts & (m >> 1) & ~(m >> 2) & (~0ull >> 2);
-        edges &= ~(pairs | (pairs << 2));
+        starts &= ~pairs;
+        ends &= ~(pairs << 2);
       }
     }
-    while (edges != 0) {
-      unsigned bit = static_cast<unsigned>(std::countr_zero(edges));
-      edges &= edges - 1;
-      if (!inWord) {
-        wordStart = i + bit;
+    if (inWord) {
+      if (ends == 0) continue;
+      const std::size_t e = i + static_cast<std::size_t>(std::countr_zero(ends));
+      ends &= ends - 1;
+      collector.Add(bytes + wordStart, e - wordStart, limit);
+      inWord = false;
+    }
+    while (starts != 0) {
+      const unsigned s = static_cast<unsigned>(std::countr_zero(starts));
+      starts &= starts - 1;
+      if (ends == 0) {
+        wordStart = i + s;
         inWord = true;
-      } else {
-        collector.Add(bytes + wordStart, i + bit - wordStart);
-        inWord = false;
+        break;
       }
+      const unsigned e = static_cast<unsigned>(std::countr_zero(ends));
+      ends &= ends - 1;
+      collector.Add(bytes + i + s, e - s, limit);
     }
   }
   for (; i < end; ++i) {
@@ -273,11 +295,11 @@ void CollectWords(const char* bytes, std::size_t begin, std::size_t end, WordCol
       wordStart = i;
       inWord = true;
     } else {
-      collector.Add(bytes + wordStart, i - wordStart);
+      collector.Add(bytes + wordStart, i - wordStart, limit);
       inWord = false;
     }
   }
-  if (inWord) collector.Add(bytes + wordStart, end - wordStart);
+  if (inWord) collector.Add(bytes + wordStart, end - wordStart, limit);
 }
 
 // The gauge values of one extraction, in order: the percentage before each
@@ -333,7 +355,7 @@ void ExtractWordsFromData(std::string_view data, StringList& words, const Progre
     report(position);
     std::size_t sliceEnd = std::min(size, position + kSlice);
     while (sliceEnd < size && kWordChar[static_cast<unsigned char>(bytes[sliceEnd])]) ++sliceEnd;
-    CollectWords(bytes, position, sliceEnd, collector);
+    CollectWords(bytes, position, sliceEnd, bytes + size, collector);
     position = sliceEnd;
   }
   report(size);
@@ -384,12 +406,12 @@ void WordPieces::Feed(int feeder, std::size_t piece, std::span<const std::string
         continue;
       }
       pending.append(bytes, first);
-      if (!pending.empty()) collector.Add(pending.data(), pending.size());
+      if (!pending.empty()) collector.Add(pending.data(), pending.size(), pending.data() + pending.size());
     }
     pending.clear();
     std::size_t last = size;  // one past the last byte that is no word character
     while (isWord(last - 1)) --last;
-    CollectWords(bytes, first, last, collector);
+    CollectWords(bytes, first, last, bytes + size, collector);
     pending.assign(bytes + last, size - last);
   }
   ends.tail = std::move(pending);
