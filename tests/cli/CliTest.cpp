@@ -2,6 +2,7 @@
 // binary, its output and exit codes, and the files it leaves.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -217,6 +218,58 @@ TEST_F(Cli, ADatabaseFileTooLargeForMemoryIsABuildError) {
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_NE(r.err.find("Build Error: An error occured while building your project!"), std::string::npos)
       << r.err;
+}
+
+// Everything a user may not change: every copy, Harmony and the
+// configuration fail one by one with their messages, and the project is
+// left exactly as it was.
+TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  ASSERT_FALSE(demo.expectedFound.empty());
+  auto snapshot = [&] {
+    std::vector<std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
+      entries.push_back(e.path().string() + (e.is_regular_file() ? "=" + ReadAll(e.path()) : "/"));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  };
+  const std::vector<std::string> before = snapshot();
+  for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
+    fs::permissions(e.path(), e.is_directory() ? fs::perms(0555) : fs::perms(0444));
+  }
+  fs::permissions(demo.projectFolder, fs::perms(0555));
+  fs::create_directories(root_ / "scratch");
+  fs::permissions(root_ / "scratch", fs::perms(0777));
+  // Root writes through any permission: run as nobody then, from a copy of
+  // the program that nobody may run.
+  std::string prefix;
+  const fs::path program = root_ / "quillfen";
+  fs::copy_file(QF_QUILLFEN, program);
+  fs::permissions(program, fs::perms(0755));
+  if (::geteuid() == 0) {
+    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "setpriv is needed when run as root";
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  }
+  std::string cmd = prefix + "env WINEPREFIX=" + Quote((root_ / "wine").string()) + " " + Quote(program.string()) +
+                    " import " + Quote(demo.projectFolder) + " --all --harmony --full-package --rtp " +
+                    Quote(demo.rtpFolder) + " --editor " + Quote(demo.editorFolder) + " --scratch " +
+                    Quote((root_ / "scratch").string());
+  Result r = Exec(cmd);
+  for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
+    fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+  }
+  fs::permissions(demo.projectFolder, fs::perms::owner_write, fs::perm_options::add);
+
+  EXPECT_EQ(r.code, 1) << r.err;
+  std::size_t copyFailures = 0;
+  for (std::size_t at = r.err.find("Could Not Copy File: "); at != std::string::npos;
+       at = r.err.find("Could Not Copy File: ", at + 1))
+    ++copyFailures;
+  EXPECT_EQ(copyFailures, demo.expectedFound.size()) << r.err;
+  EXPECT_NE(r.err.find("Could Not Copy Harmony: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Could Not Update Configuration: "), std::string::npos) << r.err;
+  EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(Cli, DemoRunsTheWholeJob) {
