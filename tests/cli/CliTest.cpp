@@ -1,44 +1,24 @@
 // The quillfen program end to end: generated projects on disk, the real
 // binary, its output and exit codes, and the files it leaves.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "Demo.h"
+#include "ProgramRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const fs::path& p, const std::string& data) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << data;
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using quillfen::testing::Quote;
+using quillfen::testing::ReadAll;
+using quillfen::testing::WriteAll;
+using Result = quillfen::testing::ProgramResult;
 
 class Cli : public ::testing::Test {
  protected:
@@ -72,14 +52,7 @@ class Cli : public ::testing::Test {
     cmd += args;
     return Exec(cmd);
   }
-  Result Exec(std::string cmd) {
-    cmd += " >";
-    cmd += Quote((root_ / "out").string());
-    cmd += " 2>";
-    cmd += Quote((root_ / "err").string());
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(root_ / "out"), ReadAll(root_ / "err")};
-  }
+  Result Exec(const std::string& cmd) { return quillfen::testing::RunShell(cmd, root_); }
 
   fs::path root_;
 };

@@ -1,38 +1,22 @@
 // quillfen report and import --exact end to end: the real binary on a
 // generated game, its output, exit codes and the files it leaves.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "ProgramRun.h"
 #include "SampleGame.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using quillfen::testing::Quote;
+using quillfen::testing::ReadAll;
+using Result = quillfen::testing::ProgramResult;
 
 class ReportCli : public ::testing::Test {
  protected:
@@ -55,13 +39,7 @@ class ReportCli : public ::testing::Test {
       cmd += " ";
       cmd += Quote(a);
     }
-    cmd += " >";
-    cmd += Quote((root_ / "out").string());
-    cmd += " 2>";
-    cmd += Quote((root_ / "err").string());
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(root_ / "out"),
-            ReadAll(root_ / "err")};
+    return quillfen::testing::RunShell(cmd, root_);
   }
   std::string Project() const { return game_.project.string(); }
   std::string Rtp() const { return game_.rtp.string(); }
