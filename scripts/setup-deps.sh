@@ -32,4 +32,44 @@ for attempt in 1 2 3; do
   echo "apt-get update failed (attempt $attempt of 3)" >&2
   sleep $((attempt * 10))
 done
-"${as_root[@]}" apt-get install -y -q "${missing[@]}" >&2
+"${as_root[@]}" apt-get install -y -q "${missing[@]}" >&2 && exit 0
+
+# A stale i386 index of the security suite leaves the 32-bit libraries one
+# security update behind their 64-bit twins, which must match: fetch the
+# 32-bit twins of the candidates from the security pool and try again.
+printf '%s\n' "${missing[@]}" | grep -q ':i386$' || exit 1
+echo "Installing failed; fetching the 32-bit libraries from the security pool" >&2
+command -v curl >/dev/null || "${as_root[@]}" apt-get install -y -q curl >&2 || exit 1
+pool=http://deb.debian.org/debian-security/pool/updates/main
+debs=$(mktemp -d)
+trap 'rm -rf "$debs"' EXIT
+chmod 755 "$debs"
+for round in 1 2 3 4 5 6 7 8; do
+  local_debs=()
+  for f in "$debs"/*.deb; do [ -e "$f" ] && local_debs+=("$f"); done
+  plan=$(apt-get install -y -q --dry-run "${missing[@]}" "${local_debs[@]}" 2>&1) || true
+  if ! grep -q '^E:' <<<"$plan"; then
+    "${as_root[@]}" apt-get install -y -q "${missing[@]}" "${local_debs[@]}" >&2
+    exit $?
+  fi
+  fetched=0
+  for name in $(grep -oE '[a-z0-9.+-]+:i386 \(' <<<"$plan" | sed 's/:i386 (//' | sort -u); do
+    want=$(apt-cache policy "$name" | awk '/Candidate:/ {print $2}')
+    have=$(apt-cache policy "$name:i386" | awk '/Candidate:/ {print $2}')
+    [ -n "$want" ] && [ "$want" != "(none)" ] && [ "$want" != "$have" ] || continue
+    source=$(apt-cache show "$name=$want" 2>/dev/null | awk '/^Source:/ {print $2; exit}') || true
+    source=${source:-$name}
+    prefix=${source:0:1}
+    [[ $source == lib* ]] && prefix=${source:0:4}
+    file=${name}_${want#*:}_i386.deb
+    [ -e "$debs/$file" ] && continue
+    if curl -fsS -m 60 -o "$debs/$file" "$pool/$prefix/$source/$file"; then
+      fetched=$((fetched + 1))
+    else
+      rm -f "$debs/$file"
+    fi
+  done
+  [ "$fetched" -gt 0 ] || break
+done
+grep -E 'Depends|^E:' <<<"$plan" | head -n 20 >&2
+exit 1
