@@ -55,8 +55,7 @@ void Collected::Add(Folder folder, std::string_view name, std::string where) {
 }
 
 void Collected::AddProblem(std::string file, std::size_t offset, std::string message) {
-  std::size_t already = 0;
-  for (const Problem& p : problems) already += p.file == file ? 1 : 0;
+  const std::size_t already = problemsPerFile[file]++;
   if (already == kProblemsPerFile) message = "further problems not listed";
   if (already > kProblemsPerFile) return;
   problems.push_back({std::move(file), offset, std::move(message)});

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quillfen::lcf {
@@ -67,6 +68,8 @@ struct Collected {
   std::vector<DynamicName> dynamic;
   std::vector<Problem> problems;
   bool is2003 = false;
+  // How many problems each file has so far, for the cap.
+  std::unordered_map<std::string, std::size_t> problemsPerFile;
 
   // Keeps a real name: "(OFF)" and empty ones name no file.
   void Add(Folder folder, std::string_view name, std::string where);

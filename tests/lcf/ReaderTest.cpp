@@ -1,6 +1,8 @@
 // The format's building blocks, where a wrong bound would read past a file.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "Cursor.h"
 #include "Events.h"
 #include "LcfWriter.h"
@@ -60,6 +62,25 @@ TEST(LcfReader, CommandListsStopAtTheirEndAndSkipMessageText) {
   ASSERT_EQ(badOut.problems.size(), 1u);
   EXPECT_EQ(badOut.problems[0].offset, 0u);
   EXPECT_TRUE(badOut.references.empty());
+}
+
+TEST(LcfReader, ProblemsAreCappedPerFileAndCheapToCountAcrossManyFiles) {
+  Collected out;
+  for (int i = 0; i < 30; ++i) out.AddProblem("Map0001.lmu", static_cast<std::size_t>(i), "bad");
+  out.AddProblem("Map0002.lmu", 5, "bad");
+  ASSERT_EQ(out.problems.size(), 22u);
+  EXPECT_EQ(out.problems[20].message, "further problems not listed");
+  EXPECT_EQ(out.problems[21].file, "Map0002.lmu");
+
+  // A map tree may list a map file for every few of its bytes, each one
+  // missing: counting must not go over all earlier problems each time.
+  const auto start = std::chrono::steady_clock::now();
+  for (int id = 3; id < 100003; ++id) {
+    out.AddProblem(MapFileName(id), Problem::kNoOffset, "is in the map tree but not in the project");
+  }
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(out.problems.size(), 22u + 100000u);
+  EXPECT_LT(took.count(), 3.0);
 }
 
 }  // namespace
