@@ -18,7 +18,26 @@ class Entry {
   // prefix: e.g. "RPG_RT.ldb, actor 1".
   Entry(Collected& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
 
-  void SetName(std::string name) { name_ = std::move(name); }
+  // A name is cut to kNameShown bytes in locations: every reference under
+  // the entry repeats it, so a name as long as its file would cost memory
+  // in the square of the file's size.
+  static constexpr std::size_t kNameShown = 80;
+  void SetName(std::string name) {
+    if (name.size() > kNameShown) {
+      // Never between the two bytes of a Shift-JIS character, so that the
+      // name still decodes; in cp1252 this at most drops one byte more.
+      std::size_t keep = 0;
+      while (keep < name.size()) {
+        const auto c = static_cast<unsigned char>(name[keep]);
+        const std::size_t step = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+        if (keep + step > kNameShown) break;
+        keep += step;
+      }
+      name.resize(keep);
+      name += "...";
+    }
+    name_ = std::move(name);
+  }
   std::string Where() const { return name_.empty() ? prefix_ : prefix_ + " '" + name_ + "'"; }
   void Later(Folder folder, std::string name, std::string what) {
     pending_.push_back({folder, std::move(name), std::move(what)});

@@ -216,8 +216,10 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
 
   std::vector<std::string> mapFiles;
   if (auto tree = load(kMapTree)) {
+    // A damaged tree may list a map more than once; it is one file.
+    std::set<int> listed;
     for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {
-      mapFiles.push_back(lcf::MapFileName(map.id));
+      if (listed.insert(map.id).second) mapFiles.push_back(lcf::MapFileName(map.id));
     }
   } else {
     // Without the tree every map file present is the best guess.

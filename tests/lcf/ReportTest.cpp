@@ -183,6 +183,45 @@ TEST(Report, DamagedFilesAreNamedWithTheirOffsetAndTheRestIsStillRead) {
   EXPECT_LT(damaged.references.size(), whole.references.size());
 }
 
+TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header("LcfDataBase") + lcf::Chunks().Finish());
+  // A map the tree lists more than once is still one file, read once.
+  testing::WriteFile(project / "RPG_RT.lmt",
+                     testing::MapTree({{1, "Town", 1, 0, "", 0, ""},
+                                       {1, "Town again", 1, 0, "", 0, ""},
+                                       {1, "Once more", 1, 0, "", 0, ""}}));
+  // Event names as long as the file, with many references under each: the
+  // locations must not repeat the whole name every time.
+  const std::string longName(20000, 'N');
+  std::string sjisName = "a";  // then 勇 (0x97 0x45) until past the cut
+  for (int i = 0; i < 100; ++i) sjisName += "\x97\x45";
+  lcf::Commands sounds;
+  for (int i = 0; i < 2000; ++i) sounds.Add(11550, 0, "Boom", {100, 100, 50});
+  sounds.Add(10, 0, "", {});
+  lcf::Commands one;
+  one.Add(11550, 0, "Bang", {100, 100, 50});
+  one.Add(10, 0, "", {});
+  testing::WriteFile(project / "Map0001.lmu",
+                     testing::MapUnit(false, "", {testing::Event(longName, {testing::Page("", 1, nullptr, sounds)}),
+                                                  testing::Event(sjisName, {testing::Page("", 1, nullptr, one)})}));
+
+  const report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
+  for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
+  ASSERT_EQ(r.references.size(), 2001u);
+  for (const report::Entry& e : r.references) {
+    ASSERT_LT(e.where.size(), 300u);
+    if (e.name == "Boom") {
+      ASSERT_EQ(e.where.rfind("Map0001.lmu, event 1 'NNNNNNNN", 0), 0u) << e.where;
+    } else {
+      // Cut between characters: the name still reads as text.
+      EXPECT_EQ(e.where.find("\\x"), std::string::npos) << e.where;
+      EXPECT_EQ(e.where.rfind("Map0001.lmu, event 2 'a\xE5\x8B\x87", 0), 0u) << e.where;
+    }
+  }
+}
+
 TEST(Report, RealTestGameReadsWithoutErrorAndFindsItsOwnFiles) {
   const fs::path game = fs::path(QF_FIXTURES_DIR) / "testgame-2000";
   if (!fs::exists(game / "RPG_RT.ldb")) GTEST_SKIP() << "no test game at " << game;
