@@ -216,7 +216,8 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
     importer.MarkFullPackage(s.options.projectFolder);
   }
 
-  const int code = host.Stops().empty() ? kOk : kFailed;
+  // A file that could not be read leaves the needed list short: no success.
+  const int code = host.Stops().empty() && r.problems.empty() ? kOk : kFailed;
   if (o.json) {
     auto messages = [](const std::vector<Message>& list) {
       json a = json::array();

@@ -135,6 +135,15 @@ TEST_F(ReportCli, ExactImportCopiesFromTheNeededListAndWarnsBeforeFullPackage) {
   r = Run({"report", Project(), "--rtp", Rtp(), "--json"});
   EXPECT_TRUE(nlohmann::json::parse(r.out)["needed"].empty());
 
+  // A damaged map: what could be read is imported, but the run is no success.
+  const fs::path map = project / "Map0001.lmu";
+  const std::string bytes = ReadAll(map);
+  std::ofstream(map, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() / 2);
+  r = Run({"import", Project(), "--exact", "--all", "--rtp", Rtp(), "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("quillfen: Map0001.lmu, offset "), std::string::npos) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)["exitCode"], 1);
+
   fs::remove_all(game_.rtp);
   r = Run({"import", Project(), "--exact", "--all"});
   EXPECT_EQ(r.code, 3);
