@@ -96,7 +96,16 @@ std::optional<std::string> LoadableKey(const std::string& file, FileKind kind) {
   return std::nullopt;
 }
 
-// One place's resource folders: every file, and the loadable ones by key.
+// The name without its extension, lower-cased, whatever the extension.
+std::optional<std::string> StemKey(const std::string& file) {
+  const std::size_t dot = file.rfind('.');
+  if (dot == std::string::npos || dot == 0) return std::nullopt;
+  return AsciiLower(std::string_view(file).substr(0, dot));
+}
+
+// One place's resource folders: every file, and those with an extension by
+// key. A name with folder steps can reach a folder of another kind, where
+// what it loads still has its own kind's extensions.
 struct Place {
   struct FolderFiles {
     std::vector<std::string> all;
@@ -112,19 +121,21 @@ struct Place {
       for (const std::string& file : fs.FindFiles(root + name + "\\*.*")) {
         if (file == "." || file == "..") continue;
         f.all.push_back(file);
-        if (auto key = LoadableKey(file, lcf::KindOf(folder))) f.byKey[*key].push_back(file);
+        if (auto key = StemKey(file)) f.byKey[*key].push_back(file);
       }
     }
   }
 
-  // Folder\file of each file the keys name.
-  std::vector<std::string> Find(Folder folder, const std::vector<std::string>& keys) const {
+  // Folder\file of each file of that kind the keys name.
+  std::vector<std::string> Find(Folder folder, FileKind kind,
+                                const std::vector<std::string>& keys) const {
     const FolderFiles& f = folders[static_cast<std::size_t>(folder)];
     std::vector<std::string> out;
     for (const std::string& key : keys) {
       auto it = f.byKey.find(key);
       if (it == f.byKey.end()) continue;
       for (const std::string& file : it->second) {
+        if (!LoadableKey(file, kind)) continue;
         std::string entry = std::string(lcf::FolderName(folder)) + "\\" + file;
         if (std::find(out.begin(), out.end(), entry) == out.end()) out.push_back(entry);
       }
@@ -181,7 +192,9 @@ Encoding Detect(const lcf::Collected& collected, const Place& project, const Pla
       const auto target = TargetOf(r.folder, r.name, e == Encoding::kShiftJis);
       if (!target) continue;
       const auto keys = KeysOf(target->name, decode, e);
-      if (!project.Find(target->folder, keys).empty() || !rtp.Find(target->folder, keys).empty()) {
+      const FileKind kind = lcf::KindOf(r.folder);
+      if (!project.Find(target->folder, kind, keys).empty() ||
+          !rtp.Find(target->folder, kind, keys).empty()) {
         ++s.first;
       }
       if (decode(r.name, e)) ++s.second;
@@ -252,7 +265,7 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
                     : encoding == Encoding::kShiftJis ? "Shift-JIS"
                                                       : "cp1252";
 
-  std::array<std::set<std::string>, lcf::kFolderCount> used;
+  std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
   for (const lcf::Reference& r : collected.references) {
@@ -261,13 +274,12 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
     const auto target = TargetOf(r.folder, r.name, encoding == Encoding::kShiftJis);
     const auto keys = target ? KeysOf(target->name, options.decode, encoding)
                              : std::vector<std::string>();
-    if (target) {
-      used[static_cast<std::size_t>(target->folder)].insert(keys.begin(), keys.end());
-      e.files = project.Find(target->folder, keys);
-    }
+    const FileKind kind = lcf::KindOf(r.folder);
+    if (target) e.files = project.Find(target->folder, kind, keys);
     if (!e.files.empty()) {
       e.status = Status::kProject;
-    } else if (target && !(e.files = rtp.Find(target->folder, keys)).empty()) {
+      used.insert(e.files.begin(), e.files.end());
+    } else if (target && !(e.files = rtp.Find(target->folder, kind, keys)).empty()) {
       e.status = Status::kRtp;
       for (const std::string& f : e.files) {
         if (neededSeen.insert(f).second) report.needed.push_back(f);
@@ -286,9 +298,8 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
   for (Folder folder : lcf::AllFolders()) {
     const auto index = static_cast<std::size_t>(folder);
     for (const std::string& file : project.folders[index].all) {
-      auto key = LoadableKey(file, lcf::KindOf(folder));
-      if (key && used[index].count(*key) != 0) continue;
-      report.unused.push_back(std::string(lcf::FolderName(folder)) + "\\" + file);
+      std::string entry = std::string(lcf::FolderName(folder)) + "\\" + file;
+      if (used.count(entry) == 0) report.unused.push_back(std::move(entry));
     }
   }
   SortUnique(report.needed);

@@ -183,6 +183,38 @@ TEST(Report, DamagedFilesAreNamedWithTheirOffsetAndTheRestIsStillRead) {
   EXPECT_LT(damaged.references.size(), whole.references.size());
 }
 
+TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game", rtp = root.Path() / "RTP";
+  lcf::Commands list;
+  list.Add(11110, 0, "../System/Skin", {1, 0, 0, 160, 120});
+  list.Add(11110, 0, "..\\Music\\Theme", {2, 0, 0, 160, 120});
+  list.Add(11550, 0, "../Picture/Boom", {100, 100, 50});
+  list.Add(10, 0, "", {});
+  const std::string commands = list.Finish();
+  testing::WriteFile(project / "RPG_RT.ldb",
+                     lcf::Header("LcfDataBase") +
+                         lcf::Chunks()
+                             .Raw(0x19, lcf::Array({lcf::Chunks().Str(0x01, "Steps").Raw(0x16, commands).Finish()}))
+                             .Finish());
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
+  testing::WriteFile(project / "System/Skin.png", "x");
+  testing::WriteFile(project / "Music/Theme.png", "x");
+  testing::WriteFile(rtp / "Music/Theme.mid", "x");
+  testing::WriteFile(rtp / "Picture/Boom.png", "x");
+
+  const report::Report r = ReportOn(project, rtp);
+  for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
+  ASSERT_EQ(r.references.size(), 3u);
+  // A picture loads an image wherever its name leads, a sound a sound.
+  EXPECT_EQ(r.references[0].files, std::vector<std::string>{"System\\Skin.png"});
+  EXPECT_EQ(r.references[1].status, report::Status::kProject);
+  EXPECT_EQ(r.references[1].files, std::vector<std::string>{"Music\\Theme.png"});
+  EXPECT_EQ(r.references[2].status, report::Status::kMissing);
+  EXPECT_TRUE(r.needed.empty());
+  EXPECT_TRUE(r.unused.empty());
+}
+
 TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   TempFolder root;
   const fs::path project = root.Path() / "Game";
