@@ -157,15 +157,18 @@ std::vector<std::string> KeysOf(std::string_view name, const Decoder& decode, En
 }
 
 // Display text: decoded, or with each byte that is not ASCII written \xNN.
+// Control characters are written \xNN too: no file name has them, and in the
+// text report they would move the terminal's cursor or start new lines.
 std::string Display(std::string_view bytes, const Decoder& decode, Encoding encoding) {
-  if (decode) {
-    if (auto text = decode(bytes, encoding)) return *text;
-  }
+  std::optional<std::string> text;
+  if (decode) text = decode(bytes, encoding);
+  const std::string_view shown = text ? std::string_view(*text) : bytes;
   std::string out;
   static const char kHex[] = "0123456789ABCDEF";
-  for (char c : bytes) {
+  for (char c : shown) {
     const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80 || !decode) {
+    const bool control = b < 0x20 || b == 0x7F;
+    if (!control && (b < 0x80 || !decode || text)) {
       out += c;
       continue;
     }

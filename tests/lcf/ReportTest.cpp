@@ -235,18 +235,31 @@ TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   lcf::Commands one;
   one.Add(11550, 0, "Bang", {100, 100, 50});
   one.Add(10, 0, "", {});
+  // Control characters would rewrite the terminal the text report goes to.
+  lcf::Commands evil;
+  evil.Add(11550, 0, "Boom\r\x1b[2J", {100, 100, 50});
+  evil.Add(10, 0, "", {});
   testing::WriteFile(project / "Map0001.lmu",
                      testing::MapUnit(false, "", {testing::Event(longName, {testing::Page("", 1, nullptr, sounds)}),
-                                                  testing::Event(sjisName, {testing::Page("", 1, nullptr, one)})}));
+                                                  testing::Event(sjisName, {testing::Page("", 1, nullptr, one)}),
+                                                  testing::Event("Evil\n", {testing::Page("", 1, nullptr, evil)})}));
 
   const report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
   for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
-  ASSERT_EQ(r.references.size(), 2001u);
+  ASSERT_EQ(r.references.size(), 2002u);
+  auto controls = [](const std::string& text) {
+    return std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && c < 0x20; });
+  };
+  EXPECT_EQ(r.references.back().name, "Boom\\x0D\\x1B[2J");
+  EXPECT_EQ(r.references.back().where, "Map0001.lmu, event 3 'Evil\\x0A', page 1, command 1: Play Sound");
+  ASSERT_EQ(r.missing.size(), 3u);
+  for (const std::string& m : r.missing) EXPECT_EQ(controls(m), 0) << m;
   for (const report::Entry& e : r.references) {
     ASSERT_LT(e.where.size(), 300u);
+    ASSERT_EQ(controls(e.name) + controls(e.where), 0) << e.where;
     if (e.name == "Boom") {
       ASSERT_EQ(e.where.rfind("Map0001.lmu, event 1 'NNNNNNNN", 0), 0u) << e.where;
-    } else {
+    } else if (e.name == "Bang") {
       // Cut between characters: the name still reads as text.
       EXPECT_EQ(e.where.find("\\x"), std::string::npos) << e.where;
       EXPECT_EQ(e.where.rfind("Map0001.lmu, event 2 'a\xE5\x8B\x87", 0), 0u) << e.where;
