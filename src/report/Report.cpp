@@ -237,6 +237,17 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {
       if (listed.insert(map.id).second) mapFiles.push_back(lcf::MapFileName(map.id));
     }
+    // A damaged tree may have lost maps: the map files present stand in.
+    if (out.problemsPerFile.count(kMapTree) != 0) {
+      std::set<std::string> known;
+      for (const std::string& file : mapFiles) known.insert(AsciiLower(file));
+      std::vector<std::string> present;
+      for (const std::string& file : fs.FindFiles(projectFolder + "Map*.lmu")) {
+        if (known.count(AsciiLower(file)) == 0) present.push_back(file);
+      }
+      SortUnique(present);
+      mapFiles.insert(mapFiles.end(), present.begin(), present.end());
+    }
   } else {
     // Without the tree every map file present is the best guess.
     for (const std::string& file : fs.FindFiles(projectFolder + "Map*.lmu")) mapFiles.push_back(file);

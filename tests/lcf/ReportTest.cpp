@@ -181,6 +181,20 @@ TEST(Report, DamagedFilesAreNamedWithTheirOffsetAndTheRestIsStillRead) {
   for (const report::Entry& e : whole.references) fromDatabase += e.where.rfind("RPG_RT.", 0) == 0;
   EXPECT_GT(damaged.references.size(), fromDatabase);
   EXPECT_LT(damaged.references.size(), whole.references.size());
+
+  // A tree cut before its maps: the map files present are still read.
+  testing::WriteFile(g.project / "Map0001.lmu", map);
+  const std::string tree = files->LoadFile(folder + "RPG_RT.lmt");
+  testing::WriteFile(g.project / "RPG_RT.lmt", tree.substr(0, tree.find("Town") + 4));
+  const report::Report cutTree = ReportOn(g.project, g.rtp);
+  ASSERT_FALSE(cutTree.problems.empty());
+  EXPECT_EQ(cutTree.problems[0].file, "RPG_RT.lmt");
+  auto fromMap1 = [](const report::Report& r) {
+    return std::count_if(r.references.begin(), r.references.end(),
+                         [](const report::Entry& e) { return e.where.rfind("Map0001.lmu", 0) == 0; });
+  };
+  EXPECT_GT(fromMap1(whole), 0);
+  EXPECT_EQ(fromMap1(cutTree), fromMap1(whole));
 }
 
 TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
