@@ -135,6 +135,11 @@ class Session {
       return code;
     };
 
+    // An empty name is no folder at all (and no path can be made of it).
+    if (o_.project.empty()) {
+      host.ReportStop(msg::kInvalidProjectTitle, msg::kInvalidProject);
+      return finish(kInvalidProject);
+    }
     if (!scanner.ChooseProject(BrowserFolder(o_.project))) return finish(kInvalidProject);
     if (scanner.State().rtpPath.empty()) {
       scanner.StartScan();  // says "RTP Not Found"

@@ -62,6 +62,10 @@ int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
     err << "quillfen: unknown encoding '" << o.encoding << "' (auto, shift-jis or cp1252)\n";
     return kUsage;
   }
+  if (o.project.empty()) {  // no folder, and no path can be made of it
+    err << msg::kInvalidProjectTitle << ": " << msg::kInvalidProject << "\n";
+    return kInvalidProject;
+  }
   s.fileSystem = MakeFileSystem();
   s.registry = MakeRegistry({o.rtp, o.editor, o.winePrefix});
   fs::path project = fs::absolute(fs::path(o.project)).lexically_normal();

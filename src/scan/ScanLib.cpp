@@ -482,8 +482,7 @@ void ExtractWords(const FileSystem& fs, const std::string& fileName, StringList&
 std::int64_t FindPatternInFile(const FileSystem& fs, const std::string& fileName,
                                std::string_view pattern, bool caseSensitive) {
   if (pattern.empty() || fileName.empty()) return -1;
-  // A pattern longer than a block can never lie inside one; stepping back
-  // by its length would never move forward.
+  // A pattern longer than a block can never lie inside one.
   if (pattern.size() > kPatternBlock) return -1;
   std::unique_ptr<FileReader> file = fs.OpenRead(fileName);
   std::string needle(pattern);
@@ -508,8 +507,11 @@ std::int64_t FindPatternInFile(const FileSystem& fs, const std::string& fileName
     }
     remaining -= count;
     if (remaining > 0) {
-      file->Seek(file->Position() - needle.size());
-      remaining += needle.size();
+      // Back by the pattern's length, so that one across the edge is found;
+      // a pattern as long as the block goes back one byte less to move on.
+      const std::size_t back = std::min(needle.size(), count - 1);
+      file->Seek(file->Position() - back);
+      remaining += back;
     }
   }
   return -1;

@@ -138,6 +138,13 @@ TEST_F(Cli, ExitCodesSayWhatWentWrong) {
   r = Run({"scan", (root_ / "demo").string(), "--rtp", demo.rtpFolder});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("Invalid Project: The directory you loaded appears to be invalid."), std::string::npos);
+  // An empty folder name names no project either.
+  for (const Result& empty : {Run({"scan", "", "--rtp", demo.rtpFolder}),
+                              Run({"import", "", "--all", "--rtp", demo.rtpFolder}),
+                              RunPlain("report '' --rtp " + Quote(demo.rtpFolder))}) {
+    EXPECT_EQ(empty.code, 3) << empty.err;
+    EXPECT_NE(empty.err.find("Invalid Project: "), std::string::npos) << empty.err;
+  }
   r = Run({"scan", demo.projectFolder});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("RTP Not Found: The location of the RTP could not be located"), std::string::npos);

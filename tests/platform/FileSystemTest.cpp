@@ -110,6 +110,14 @@ TEST(FileSystem, CopiesWithoutEverOverwritingWhenAsked) {
   EXPECT_FALSE(dir.Has("other.png"));
   EXPECT_FALSE(
       fs->CopyFile(dir / "rtp.png", dir / "NoFolder" + TempFolder::Separator() + "a.png", false));
+#ifndef _WIN32
+  // Replacing stops at a file the user made read-only, as CopyFileA does.
+  dir.Write("Harmony.dll", "kept library");
+  chmod((dir / "Harmony.dll").c_str(), 0444);
+  EXPECT_FALSE(fs->CopyFile(dir / "rtp.png", dir / "harmony.DLL", false));
+  EXPECT_EQ(dir.Read("Harmony.dll"), "kept library");
+  EXPECT_EQ(fs->FindFiles(dir / "*.dll"), Names{"Harmony.dll"});  // no temporary left
+#endif
 
   EXPECT_TRUE(fs->CreateDirectory(dir / "CharSet"));
   EXPECT_FALSE(fs->CreateDirectory(dir / "CharSet"));
@@ -227,6 +235,33 @@ TEST(FileSystem, LoadOfAFolderOrAnUnreadableFileRaises) {
   EXPECT_THROW(fs->LoadFile(dir.Path().string()), FileError);
   EXPECT_THROW(fs->OpenRead(dir.Path().string()), FileError);
   EXPECT_EQ(fs->FindFiles("/*.does-not-exist"), Names{});
+
+  // A project from a stranger may hold a named pipe under a map's name:
+  // reading it must fail at once, not wait for a writer that never comes.
+  ASSERT_EQ(mkfifo((dir / "Map0001.lmu").c_str(), 0644), 0);
+  dir.Write("hero.png", "png");
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(5);
+    auto inChild = MakeFileSystem();
+    int refused = 0;
+    try {
+      inChild->LoadFile(dir / "Map0001.lmu");
+    } catch (const FileError&) {
+      ++refused;
+    }
+    try {
+      inChild->OpenRead(dir / "map0001.LMU");
+    } catch (const FileError&) {
+      ++refused;
+    }
+    refused += inChild->CopyFile(dir / "Map0001.lmu", dir / "copy.lmu", true) ? 0 : 1;
+    _exit(refused == 3 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_FALSE(dir.Has("copy.lmu"));
 }
 
 #endif

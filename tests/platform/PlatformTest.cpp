@@ -159,6 +159,24 @@ TEST(Platform, IniWriterReplacesTheFileWholeAndKeepsItsMode) {
   EXPECT_EQ(dir.Read("big.ini"), "[RPG_RT]\n" + std::string(128 * 1024, ';') + "\n");
   EXPECT_EQ(MakeFileSystem()->FindFiles(dir / "*"),
             (std::vector<std::string>{".", "..", "big.ini", "new.ini", "RPG_RT.ini"}));
+
+  // A configuration the user made read-only stays as it is, also for root,
+  // as the read-only attribute keeps it on Windows.
+  dir.Write("locked.ini", "[RPG_RT]\r\nFullPackageFlag=0\r\n");
+  chmod((dir / "locked.ini").c_str(), 0444);
+  EXPECT_FALSE(writer->WriteInteger(dir / "locked.ini", "RPG_RT", "FullPackageFlag", 1));
+  EXPECT_EQ(dir.Read("locked.ini"), "[RPG_RT]\r\nFullPackageFlag=0\r\n");
+
+  // A named pipe in the configuration's place fails at once instead of
+  // waiting for a writer.
+  ASSERT_EQ(mkfifo((dir / "pipe.ini").c_str(), 0644), 0);
+  const pid_t piped = fork();
+  if (piped == 0) {
+    alarm(5);
+    _exit(MakeIniWriter()->WriteInteger(dir / "pipe.ini", "RPG_RT", "FullPackageFlag", 1) ? 1 : 0);
+  }
+  waitpid(piped, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 #endif

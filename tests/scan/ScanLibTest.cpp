@@ -271,6 +271,13 @@ TEST(FindPatternInFile, FindsFirstOccurrenceAcrossBlocksAndZeroBytes) {
   EXPECT_EQ(FindPatternInFile(fs, "", "ab", true), -1);
   EXPECT_EQ(FindPatternInFile(fs, "C:\\g", std::string_view("y\0y", 3), true), -1);
   EXPECT_EQ(FindPatternInFile(fs, "C:\\g", std::string(40000, 'y'), true), -1);
+  // A pattern as long as a block still moves the search on.
+  std::string wide(40000, 'y');
+  fs.Put("C:\\w", wide);
+  EXPECT_EQ(FindPatternInFile(fs, "C:\\w", std::string(32768, 'z'), true), -1);
+  wide.replace(5000, 32768, std::string(32768, 'z'));
+  fs.Put("C:\\w", wide);
+  EXPECT_EQ(FindPatternInFile(fs, "C:\\w", std::string(32768, 'z'), true), 5000);
   EXPECT_THROW(FindPatternInFile(fs, "C:\\missing", "ab", true), FileError);
 }
 

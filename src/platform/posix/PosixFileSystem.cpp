@@ -215,10 +215,12 @@ class PosixFileSystem final : public FileSystem {
     struct stat targetStat;
     const bool targetExists = ::stat(target->c_str(), &targetStat) == 0;
     if (targetExists && (failIfExists || S_ISDIR(targetStat.st_mode))) return false;
+    if (targetExists && S_ISREG(targetStat.st_mode) && !posix::MayReplace(target->c_str(), targetStat))
+      return false;
 
-    UniqueFd in(::open(source->c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd in(posix::OpenForReading(source->c_str()));
     struct stat sourceStat;
-    if (!in || ::fstat(in.Get(), &sourceStat) != 0 || S_ISDIR(sourceStat.st_mode)) return false;
+    if (!in || ::fstat(in.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return false;
 
     // Into a temporary beside the target first, so that a failed copy
     // leaves no partial file under the target's name.
@@ -264,11 +266,13 @@ class PosixFileSystem final : public FileSystem {
   static UniqueFd OpenExistingFile(const std::string& path, std::uint64_t& size) {
     const std::optional<std::string> resolved = ResolveFile(path);
     if (!resolved) throw FileError("File not found: '" + path + "'");
-    UniqueFd fd(::open(resolved->c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(posix::OpenForReading(resolved->c_str()));
     if (!fd) Fail("Cannot open", path, errno);
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
     if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");
+    // A pipe or device under a game file's name would never end, or wait for ever.
+    if (!S_ISREG(st.st_mode)) throw FileError("'" + path + "' is not a regular file");
     size = static_cast<std::uint64_t>(st.st_size);
     return fd;
   }

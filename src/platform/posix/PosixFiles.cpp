@@ -1,6 +1,7 @@
 #include "PosixFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -93,6 +94,14 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   if (::link(from.c_str(), to.c_str()) != 0) return false;
   ::unlink(from.c_str());
   return true;
+}
+
+int OpenForReading(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
+
+bool MayReplace(const char* path, const struct stat& st) {
+  if ((st.st_mode & 0222) == 0) return false;
+  UniqueFd probe(::open(path, O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  return static_cast<bool>(probe);
 }
 
 }  // namespace quillfen::posix

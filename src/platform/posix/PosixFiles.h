@@ -7,6 +7,8 @@
 #include <string_view>
 #include <span>
 
+struct stat;
+
 namespace quillfen::posix {
 
 // Owns a file descriptor.
@@ -44,5 +46,14 @@ std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string&
 
 // Renames from to to unless to exists; false (and from kept) otherwise.
 bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Opens an existing entry for reading without waiting on a named pipe or
+// device that has no writer; -1 with errno set on failure.
+int OpenForReading(const char* path);
+
+// Whether the regular file at path (its stat given) may be replaced: not
+// when no one may write it, which Windows shows as the read-only attribute
+// (it holds for root too), nor when we cannot open it for writing.
+bool MayReplace(const char* path, const struct stat& st);
 
 }  // namespace quillfen::posix

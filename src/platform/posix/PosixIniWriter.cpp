@@ -19,7 +19,7 @@ namespace {
 using posix::UniqueFd;
 
 std::optional<std::string> ReadWhole(const std::string& path, struct stat& st) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(posix::OpenForReading(path.c_str()));
   if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::string text;
   char buffer[1 << 14];
@@ -62,7 +62,7 @@ class PosixIniWriter final : public IniWriter {
         *target = real;
       }
       std::optional<std::string> old = ReadWhole(*target, st);
-      if (!old) return false;
+      if (!old || !posix::MayReplace(target->c_str(), st)) return false;
       text = std::move(*old);
       exists = true;
     }
