@@ -156,6 +156,9 @@ class Session {
           wordLines_ = scanner.State().wordList.Items();
       }
       if (!import) return;
+      // After a failed stage the list is short or empty: a script cannot
+      // tell, so nothing is copied and the project is not marked.
+      if (!host.Stops().empty()) return;
       std::vector<std::string> selected;
       if (import->all) {
         selected = found.Items();
@@ -207,8 +210,20 @@ class Session {
 int RunDemo(const std::string& dirArg, bool quiet, std::ostream& out, std::ostream& err) {
   fs::path dir = dirArg.empty() ? fs::current_path() / "quillfen-demo" : fs::path(dirArg);
   DemoLayout demo;
+  // The demo replaces what it wrote before, and nothing else: a folder that
+  // holds anything without its mark may be a real game or RTP.
+  const fs::path mark = dir / "quillfen-demo.txt";
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !(fs::is_directory(dir, ec) && fs::is_empty(dir, ec)) && !fs::exists(mark, ec)) {
+    err << "quillfen: " << dir.string()
+        << " already holds files the demo did not write; choose a new or empty folder\n";
+    return kUsage;
+  }
   try {
+    for (const char* part : {"Project", "RTP", "Editor", "scratch"}) fs::remove_all(dir / part);
     fs::create_directories(dir);
+    std::ofstream(mark, std::ios::binary)
+        << "Written by 'quillfen demo', which replaces Project, RTP, Editor and scratch here when run again.\n";
     demo = WriteDemo(dir);
   } catch (const std::exception& e) {
     err << "quillfen: cannot write the demo into " << dir.string() << ": " << e.what() << "\n";

@@ -257,6 +257,43 @@ TEST_F(Cli, DemoRunsTheWholeJob) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("Finished"), std::string::npos);
   EXPECT_TRUE(fs::exists(root_ / "d" / "Project" / "Harmony.dll"));
+
+  // Again into the same folder: its own earlier files are replaced.
+  r = RunPlain("demo " + Quote((root_ / "d").string()) + " --quiet");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("the project now holds 14 of them"), std::string::npos) << r.out;
+
+  // A folder the demo did not write is left alone.
+  WriteAll(root_ / "game" / "Project" / "RPG_RT.ldb", "my own game");
+  r = RunPlain("demo " + Quote((root_ / "game").string()) + " --quiet");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("already holds files the demo did not write"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadAll(root_ / "game" / "Project" / "RPG_RT.ldb"), "my own game");
+  EXPECT_FALSE(fs::exists(root_ / "game" / "RTP"));
+}
+
+// After a stage fails, import neither copies, nor adds Harmony, nor marks
+// the project, and says the scan failed rather than blame the selection.
+TEST_F(Cli, ImportAfterAFailedScanChangesNothing) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  ASSERT_FALSE(demo.expectedFound.empty());
+  WriteAll(fs::path(demo.projectFolder) / "Map9999.lmu", std::string("\xCE\x7E\x00\x00\x00", 5));
+  const std::string ini = ReadAll(fs::path(demo.projectFolder) / "RPG_RT.ini");
+  for (const std::vector<std::string>& selection :
+       {std::vector<std::string>{"--all"}, std::vector<std::string>{demo.expectedFound[0]}}) {
+    std::vector<std::string> args = {"import", demo.projectFolder, "--harmony", "--full-package",
+                                     "--rtp", demo.rtpFolder, "--editor", demo.editorFolder};
+    args.insert(args.end(), selection.begin(), selection.end());
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("Build Error: "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("not among the files found"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(fs::path(demo.projectFolder) / "Harmony.dll"));
+  EXPECT_EQ(ReadAll(fs::path(demo.projectFolder) / "RPG_RT.ini"), ini);
+  std::string first = demo.expectedFound[0];
+  std::replace(first.begin(), first.end(), '\\', '/');
+  EXPECT_FALSE(fs::exists(fs::path(demo.projectFolder) / first));
 }
 
 TEST_F(Cli, ScansTheRealTestGameAgainstTheFreeRtp) {
