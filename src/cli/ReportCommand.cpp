@@ -84,8 +84,14 @@ int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
     auto rtp = s.registry->ReadString(kToolKey, kRtpValue);
     if (rtp && !rtp->empty()) s.options.rtpFolder = *rtp + "\\";
   }
-  s.options.encoding = *encoding;
   s.options.decode = PlatformDecoder();
+  // Bytes compared as they are still need the system's code page to tell
+  // where a folder step ends.
+  if (!s.options.decode && *encoding == report::Encoding::kAuto &&
+      AnsiCodePage() == CodePage::kShiftJis) {
+    encoding = report::Encoding::kShiftJis;
+  }
+  s.options.encoding = *encoding;
   return kOk;
 }
 

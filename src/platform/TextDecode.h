@@ -15,6 +15,11 @@ enum class CodePage { kShiftJis, kCp1252 };
 // True where names must be decoded to be found on disk.
 bool NamesNeedDecoding();
 
+// Where names are taken as bytes: the code page the ANSI file calls read
+// them in, when it is one of ours (a Shift-JIS name may hold the byte of a
+// backslash inside a character); nullopt elsewhere.
+std::optional<CodePage> AnsiCodePage();
+
 // The bytes as UTF-8, or nullopt when they are not text of that code page.
 std::optional<std::string> DecodeToUtf8(std::string_view bytes, CodePage codePage);
 

@@ -7,6 +7,8 @@ namespace quillfen {
 
 bool NamesNeedDecoding() { return true; }
 
+std::optional<CodePage> AnsiCodePage() { return std::nullopt; }
+
 std::optional<std::string> DecodeToUtf8(std::string_view bytes, CodePage codePage) {
   bool ascii = true;
   for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;

@@ -6,6 +6,14 @@ namespace quillfen {
 
 bool NamesNeedDecoding() { return false; }
 
+std::optional<CodePage> AnsiCodePage() {
+  switch (::GetACP()) {
+    case 932: return CodePage::kShiftJis;
+    case 1252: return CodePage::kCp1252;
+    default: return std::nullopt;
+  }
+}
+
 std::optional<std::string> DecodeToUtf8(std::string_view bytes, CodePage codePage) {
   if (bytes.empty()) return std::string();
   const UINT cp = codePage == CodePage::kShiftJis ? 932 : 1252;
