@@ -119,7 +119,8 @@ struct Place {
       FolderFiles& f = folders[static_cast<std::size_t>(folder)];
       const std::string name(lcf::FolderName(folder));
       for (const std::string& file : fs.FindFiles(root + name + "\\*.*")) {
-        if (file == "." || file == "..") continue;
+        // A folder is nothing the engine can load.
+        if (file == "." || file == ".." || fs.DirectoryExists(root + name + "\\" + file)) continue;
         f.all.push_back(file);
         if (auto key = StemKey(file)) f.byKey[*key].push_back(file);
       }

@@ -67,6 +67,19 @@ TEST(Report, GeneratedGameGivesExactlyTheReferencesAndListsItsGeneratorPutThere)
   EXPECT_EQ(r.encoding, "cp1252");
   EXPECT_TRUE(r.is2003);
 
+  // Folders inside the resource folders are no files: not unused, and not
+  // found for a name they share.
+  ASSERT_FALSE(g.missing.empty());
+  const std::string missing = g.missing.front();
+  const std::string missingFolder = missing.substr(0, missing.find('\\'));
+  fs::create_directories(g.project / missingFolder / (missing.substr(missingFolder.size() + 1) + ".png"));
+  fs::create_directories(g.project / missingFolder / "Old versions");
+  {
+    const report::Report again = ReportOn(g.project, g.rtp);
+    EXPECT_EQ(again.missing, g.missing);
+    EXPECT_EQ(again.unused, g.unused);
+  }
+
   // Where each kind is used, counted as the editor lists commands.
   for (const char* where : {
            "RPG_RT.ldb, actor 1 'Alex': charset",
