@@ -43,6 +43,15 @@ int Coord(std::int64_t value) {
 
 int RoundCoord(long double value) { return Coord(vcl::Round(static_cast<double>(value))); }
 
+// Toward zero in extended precision: a product just below a whole number
+// must not round up to it on the way to a double.
+int TruncCoord(long double value) {
+  const long double cut = std::trunc(value);
+  if (!(cut < static_cast<long double>(INT_MAX))) return INT_MAX;
+  if (!(cut > static_cast<long double>(INT_MIN))) return INT_MIN;
+  return static_cast<int>(cut);
+}
+
 void SetPenAndBrush(TCanvas& canvas, TColor color) {
   canvas.Pen.Color = color;
   canvas.Pen.Width = 1;
@@ -108,7 +117,7 @@ TPoint PaintTriangle(TCanvas& c, int w, int h, const TGaugeState& s) {
     const long double slope = vcl::TanExt(angle);
     auto wedge = [&](long double x) {
       const int right = RoundCoord(x);
-      c.Polygon({{0, h - 1}, {right, h - 1}, {right, Coord(h - vcl::Trunc(static_cast<double>(slope * x)))}});
+      c.Polygon({{0, h - 1}, {right, h - 1}, {right, Coord(static_cast<std::int64_t>(h) - TruncCoord(slope * x))}});
     };
     if (s.GradientFill) {
       // Largest first, so each smaller triangle lies over it.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -206,6 +207,18 @@ TEST(GaugeTriangle, WedgesRoundTiesToEvenAndLargestComesFirst) {
   ASSERT_EQ(one.size(), 2u);
   EXPECT_EQ(one[1].ToString(), "Polygon(0, 49, 50, 49, 50, 26)");
   EXPECT_EQ(one[1].Brush.Color, clLime);
+
+  // The tip height is cut from the extended product itself: tan(arctan(2))
+  // lands just below 2, so 49 times it lies just below 98, and rounding it
+  // to a double first would lift the tip by a pixel.
+  s.Percent = 100;
+  TRecordingCanvas steep;
+  PaintGauge(steep, 50, 100, s);
+  const long double product = std::tan(std::atan(100.0L / 50)) * 49;
+  const int tip = 100 - static_cast<int>(std::trunc(product));
+  const auto tall = OnSurface(steep, "Polygon");
+  ASSERT_EQ(tall.size(), 2u);
+  EXPECT_EQ(tall[1].ToString(), "Polygon(0, 99, 49, 99, 49, " + std::to_string(tip) + ")");
 }
 
 TEST(GaugeArc, HalfDialSlicesAndBorder) {
