@@ -235,9 +235,10 @@ void PaintProLabel(TCanvas& canvas, const TRect& client, const TProLabelState& s
     return;
   }
   const TLabelEffects& e = s.Effects;
-  // Shadow farthest first, so nearer copies cover it; a size widens it towards the text.
+  // Shadow farthest first, so nearer copies cover it; a size widens it towards the text
+  // (a size below 0 is none).
   if (e.ShadowDirection != drNone)
-    for (int d = e.ShadowDepth; d >= std::max(1, e.ShadowDepth - e.ShadowSize); --d)
+    for (int d = e.ShadowDepth; d >= std::max(1, e.ShadowDepth - std::max(0, e.ShadowSize)); --d)
       drawShifted(DirectionStep(e.ShadowDirection), d, e.ShadowColor);
   if (e.HighlightDirection != drNone && e.HighlightDepth > 0)
     drawShifted(DirectionStep(e.HighlightDirection), e.HighlightDepth, e.HighlightColor);

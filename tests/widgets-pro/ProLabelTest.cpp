@@ -143,6 +143,20 @@ TEST(ProLabelPaint, ShadowAndHighlightCopiesGoUnderTheTextInTheirColours) {
   EXPECT_EQ(texts[4].Args[0], 0);
   EXPECT_EQ(texts[4].Font.Color, vcl::clNavy);
 
+  // A size below 0 is no thickness: the shadow still shows once at its depth.
+  vcl::TRecordingCanvas thin;
+  TProLabelProperties q;
+  q.SetShadowDirection(drDownRight);
+  q.SetShadowDepth(2);
+  q.SetShadowSize(-1);
+  q.State().Caption = "Pro";
+  PaintProLabel(thin, {0, 0, 80, 20}, q.State());
+  const auto copies = thin.CallsOf("DrawText");
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(copies[0].Args[0], 2);
+  EXPECT_EQ(copies[0].Args[1], 2);
+  EXPECT_EQ(copies[0].Font.Color, vcl::clBtnShadow);
+
   vcl::TRecordingCanvas disabled;
   p.State().Enabled = false;
   PaintProLabel(disabled, {0, 0, 80, 20}, p.State());
