@@ -228,6 +228,71 @@ TEST_F(AppForms, CloseIsRefusedOnlyWhileAScanRuns) {
   EXPECT_FALSE(f.Busy());
 }
 
+// Every window of this thread, top-level and child, visible or not.
+int CountWindows() {
+  struct Counter {
+    static BOOL CALLBACK Child(HWND, LPARAM data) {
+      ++*reinterpret_cast<int*>(data);
+      return TRUE;
+    }
+    static BOOL CALLBACK Top(HWND window, LPARAM data) {
+      ++*reinterpret_cast<int*>(data);
+      ::EnumChildWindows(window, Child, data);
+      return TRUE;
+    }
+  };
+  int count = 0;
+  ::EnumThreadWindows(::GetCurrentThreadId(), Counter::Top, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// What the windows looked like while the import dialog was up.
+struct TDuringImport {
+  bool shown = false;
+  bool scanEnabled = true, exitEnabled = true, projectEnabled = true, mainEnabled = true, busy = false;
+  std::vector<std::string> items;
+};
+
+// One "Begin Scan" press; the import dialog is left with "Close" once it
+// shows. By keyboard: Enter on the focused button, and Escape in the dialog.
+TDuringImport ScanOnce(TfrmMain& f, TfrmImportFiles& d, bool keyboard = false) {
+  static TDuringImport* seen = nullptr;
+  static bool byKeyboard = false;
+  static TfrmMain* main = nullptr;
+  static TfrmImportFiles* dialog = nullptr;
+  TDuringImport result;
+  seen = &result;
+  byKeyboard = keyboard;
+  main = &f;
+  dialog = &d;
+  struct Poll {
+    // Until the dialog is modal: a message of the pipeline may come first.
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+      if (!dialog->Modal() || seen->shown) return;
+      ::KillTimer(nullptr, id);
+      seen->shown = true;
+      seen->scanEnabled = main->btnScan->Enabled();
+      seen->exitEnabled = main->btnExit->Enabled();
+      seen->projectEnabled = main->txtProject->Enabled();
+      seen->mainEnabled = ::IsWindowEnabled(main->Handle()) != FALSE;
+      seen->busy = main->Busy();
+      seen->items = dialog->lstFiles->Items();
+      if (byKeyboard) qftest::PressKey(VK_ESCAPE);
+      else qftest::PostClick(dialog->btnClose->Handle(), 10, 10);
+    }
+  };
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, Poll::Tick);
+  if (keyboard) {
+    ::SetFocus(f.btnScan->Handle());
+    qftest::PressKey(VK_RETURN);
+  } else {
+    f.btnScan->Click();
+  }
+  ::KillTimer(nullptr, timer);
+  seen = nullptr;
+  return result;
+}
+
 std::string FocusedName() {
   TWinControl* control = TWinControl::FindControl(::GetFocus());
   return control ? control->Name() : "none";
@@ -303,6 +368,64 @@ TEST_F(AppForms, ProjectBoxTakesCtrlEnterAndEscapeBeforeTheWindow) {
   EXPECT_EQ(clicks, 1);
   box.OnBtn1Click = handler;
   box.SetText(before);
+}
+
+TEST_F(AppForms, ScansLockTheWindowUntilTheImportDialogIsGoneAndGiveBackWhatTheyTook) {
+  TfrmMain& f = *main_;
+  TfrmImportFiles& d = *import_;
+  std::vector<TRecordedDialog> seen;
+  RecordDialogs(*f.dlgStop, seen);
+  f.OpenProject(demo_->projectFolder);
+  ASSERT_TRUE(f.btnScan->Enabled());
+
+  auto unlocked = [&] {
+    return f.btnScan->Enabled() && f.btnExit->Enabled() && f.txtProject->Enabled() &&
+           ::IsWindowEnabled(f.Handle()) && !f.Busy() && f.prog->Percent() == 0;
+  };
+  TDuringImport first = ScanOnce(f, d);
+  ASSERT_TRUE(first.shown);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_FALSE(first.scanEnabled || first.exitEnabled || first.projectEnabled || first.mainEnabled);
+  EXPECT_TRUE(first.busy);
+  EXPECT_FALSE(first.items.empty());
+  EXPECT_TRUE(unlocked());
+  EXPECT_EQ(f.status->Panel(0).Text, "Scan complete");
+
+  // Later scans, the message dialogs and repaints take nothing for good.
+  const int objects = TGdiStats::LiveObjects(), dcs = TGdiStats::LiveDCs(), windows = CountWindows();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ScanOnce(f, d).items, first.items);
+    f.ReportStop("Title", "Message");
+    f.Repaint();
+    d.Repaint();
+  }
+  EXPECT_EQ(TGdiStats::LiveObjects(), objects);
+  EXPECT_EQ(TGdiStats::LiveDCs(), dcs);
+  EXPECT_EQ(CountWindows(), windows);
+
+  // The same from the keyboard; afterwards the keyboard still reaches the window.
+  ASSERT_TRUE(qftest::Activate(f.Handle()));
+  TDuringImport typed = ScanOnce(f, d, true);
+  EXPECT_TRUE(typed.shown);
+  EXPECT_EQ(typed.items, first.items);
+  EXPECT_TRUE(unlocked());
+  EXPECT_EQ(::GetActiveWindow(), f.Handle());
+  qftest::PressKey(VK_TAB);
+  EXPECT_NE(FocusedName(), "none");
+
+  // A project that vanished: its message, the empty dialog, then the window unlocked.
+  seen.clear();
+  const std::string gone = *dir_ + "\\Gone\\";
+  f.txtProject->SetText(gone);
+  TDuringImport failed = ScanOnce(f, d);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Project Not Found");
+  EXPECT_EQ(seen[0].message, "Your project vanished. :) The directory specified was not found.");
+  EXPECT_TRUE(failed.shown);
+  EXPECT_TRUE(failed.items.empty());
+  EXPECT_TRUE(unlocked());
+  f.txtProject->SetText(demo_->projectFolder + "\\");
+  f.dlgStop->OnShowDialog = nullptr;
 }
 
 }  // namespace

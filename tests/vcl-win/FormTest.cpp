@@ -114,3 +114,42 @@ TEST(Form, CloseQueryCanRefuseAndBorderFollowsTheSettings) {
   delete d.form;
 }
 
+
+TEST(Form, AModalFormOpenedFromAnotherGivesEachOwnerBackInTurn) {
+  TForm owner(&Application());
+  owner.SetCaption("Main");
+  owner.Show();
+  TDialog outer = MakeDialog();
+  TDialog inner = MakeDialog();
+  inner.form->SetCaption("Message");
+
+  struct TSeen {
+    bool ownerEnabled = true, outerEnabled = true;
+  } duringInner, afterInner;
+  TModalResult innerResult = mrNone;
+  outer.ok->OnClick = [&](TObject*) {
+    // The outer dialog stays up while the message runs; refuse its close.
+    outer.form->SetModalResult(mrNone);
+    qftest::TDeferred close([&] {
+      duringInner = {::IsWindowEnabled(owner.Handle()) != FALSE,
+                     ::IsWindowEnabled(outer.form->Handle()) != FALSE};
+      qftest::PostClick(inner.cancel->Handle(), 10, 10);
+    });
+    innerResult = inner.form->ShowModal();
+    afterInner = {::IsWindowEnabled(owner.Handle()) != FALSE,
+                  ::IsWindowEnabled(outer.form->Handle()) != FALSE};
+    qftest::PostClick(outer.cancel->Handle(), 10, 10);
+  };
+  qftest::TDeferred start([&] { qftest::PostClick(outer.ok->Handle(), 10, 10); });
+  EXPECT_EQ(outer.form->ShowModal(), mrCancel);
+  EXPECT_EQ(innerResult, mrCancel);
+  EXPECT_FALSE(duringInner.ownerEnabled);
+  EXPECT_FALSE(duringInner.outerEnabled);
+  EXPECT_FALSE(afterInner.ownerEnabled);  // still under the outer dialog
+  EXPECT_TRUE(afterInner.outerEnabled);
+  EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
+  EXPECT_FALSE(::IsWindowVisible(inner.form->Handle()));
+  EXPECT_FALSE(::IsWindowVisible(outer.form->Handle()));
+  delete inner.form;
+  delete outer.form;
+}
