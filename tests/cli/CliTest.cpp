@@ -215,6 +215,12 @@ TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
     return entries;
   };
   const std::vector<std::string> before = snapshot();
+  // Readable for the unprivileged user whatever the umask; the project then
+  // read-only for everyone.
+  fs::permissions(root_, fs::perms(0755));
+  for (const auto& e : fs::recursive_directory_iterator(root_)) {
+    fs::permissions(e.path(), e.is_directory() ? fs::perms(0755) : fs::perms(0644));
+  }
   for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
     fs::permissions(e.path(), e.is_directory() ? fs::perms(0555) : fs::perms(0444));
   }
