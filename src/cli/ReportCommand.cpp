@@ -56,15 +56,32 @@ struct Setup {
   report::Options options;
 };
 
-int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
+// Why a command ends before it has a report: on stderr as "Title: message",
+// and with --json as the object's only error.
+struct Stop {
+  int code = kOk;
+  std::string title;  // "quillfen" for what is wrong with the command itself
+  std::string message;
+};
+
+int Stopped(const ReportOptions& o, const Stop& stop, std::ostream& out, std::ostream& err) {
+  err << stop.title << ": " << stop.message << "\n";
+  if (o.json) {
+    json j = {{"project", o.project},
+              {"errors", json::array({{{"title", stop.title}, {"message", stop.message}}})},
+              {"exitCode", stop.code}};
+    out << Dump(j) << "\n";
+  }
+  return stop.code;
+}
+
+Stop Prepare(const ReportOptions& o, Setup& s) {
   auto encoding = ParseEncoding(o.encoding);
   if (!encoding) {
-    err << "quillfen: unknown encoding '" << o.encoding << "' (auto, shift-jis or cp1252)\n";
-    return kUsage;
+    return {kUsage, "quillfen", "unknown encoding '" + o.encoding + "' (auto, shift-jis or cp1252)"};
   }
   if (o.project.empty()) {  // no folder, and no path can be made of it
-    err << msg::kInvalidProjectTitle << ": " << msg::kInvalidProject << "\n";
-    return kInvalidProject;
+    return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
   }
   s.fileSystem = MakeFileSystem();
   s.registry = MakeRegistry({o.rtp, o.editor, o.winePrefix});
@@ -77,8 +94,7 @@ int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
   s.options.projectFolder = s.projectShown + "\\";
   if (!s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.lmt") ||
       !s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.ldb")) {
-    err << msg::kInvalidProjectTitle << ": " << msg::kInvalidProject << "\n";
-    return kInvalidProject;
+    return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
   }
   if (s.registry->KeyExists(kToolKey)) {
     auto rtp = s.registry->ReadString(kToolKey, kRtpValue);
@@ -92,7 +108,7 @@ int Prepare(const ReportOptions& o, Setup& s, std::ostream& err) {
     encoding = report::Encoding::kShiftJis;
   }
   s.options.encoding = *encoding;
-  return kOk;
+  return {};
 }
 
 std::string RtpShown(const Setup& s) {
@@ -133,7 +149,7 @@ json ReportJson(const report::Report& r, const Setup& s) {
 
 int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   Setup s;
-  if (int code = Prepare(o, s, err); code != kOk) return code;
+  if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
   if (s.options.rtpFolder.empty()) {
     err << "quillfen: no RTP known (give --rtp): references not in the project count as missing\n";
   }
@@ -162,10 +178,9 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
 int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std::ostream& out,
                    std::ostream& err) {
   Setup s;
-  if (int code = Prepare(o, s, err); code != kOk) return code;
+  if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
   if (s.options.rtpFolder.empty()) {
-    err << msg::kRtpNotFoundTitle << ": " << msg::kRtpNotFound << "\n";
-    return kInvalidProject;
+    return Stopped(o, {kInvalidProject, msg::kRtpNotFoundTitle, msg::kRtpNotFound}, out, err);
   }
   const report::Report r = report::BuildReport(*s.fileSystem, s.options);
   PrintProblems(r, err);
@@ -174,20 +189,25 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
   if (import.all) {
     selected = r.needed;
   } else {
-    bool bad = false;
+    std::string bad;
+    int badCount = 0;
     for (std::string asked : import.entries) {
       for (char& c : asked) c = c == '/' ? '\\' : c;
       auto it = std::find_if(r.needed.begin(), r.needed.end(), [&](const std::string& n) {
         return AsciiLower(n) == AsciiLower(asked);
       });
       if (it == r.needed.end()) {
-        err << "quillfen: '" << asked << "' is not among the needed files\n";
-        bad = true;
+        bad += (bad.empty() ? "'" : ", '") + asked + "'";
+        ++badCount;
       } else if (std::find(selected.begin(), selected.end(), *it) == selected.end()) {
         selected.push_back(*it);
       }
     }
-    if (bad) return kUsage;  // change nothing on a mistyped selection
+    // Change nothing on a mistyped selection.
+    if (!bad.empty()) {
+      bad += badCount == 1 ? " is not among the needed files" : " are not among the needed files";
+      return Stopped(o, {kUsage, "quillfen", bad}, out, err);
+    }
   }
 
   CliHost host(s.options.projectFolder, false, /*echoStops=*/!o.json);

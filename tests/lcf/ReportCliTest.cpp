@@ -83,6 +83,27 @@ TEST_F(ReportCli, ReportExitCodesNameTheFault) {
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("unknown encoding 'ebcdic'"), std::string::npos);
 
+  // With --json an early end is an object too, for scripts.
+  struct Early {
+    std::vector<std::string> args;
+    int code;
+    std::string title;
+  };
+  for (const Early& e : std::vector<Early>{
+           {{"report", Project(), "--encoding", "ebcdic", "--json"}, 2, "quillfen"},
+           {{"report", (root_ / "nothing").string(), "--json"}, 3, "Invalid Project"},
+           {{"import", Project(), "--exact", "--all", "--json"}, 3, "RTP Not Found"},
+           {{"import", Project(), "--exact", "--rtp", Rtp(), "A/x", "B/y", "--json"}, 2, "quillfen"}}) {
+    r = Run(e.args);
+    EXPECT_EQ(r.code, e.code) << e.args[1];
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["exitCode"], e.code);
+    ASSERT_EQ(j["errors"].size(), 1u) << r.out;
+    EXPECT_EQ(j["errors"][0]["title"], e.title);
+    EXPECT_NE(r.err.find(j["errors"][0]["message"].get<std::string>()), std::string::npos) << r.err;
+  }
+  EXPECT_NE(r.err.find("'A\\x', 'B\\y' are not among the needed files"), std::string::npos) << r.err;
+
   // No RTP: a report all the same, saying so.
   r = Run({"report", Project(), "--json"});
   EXPECT_EQ(r.code, 0);
