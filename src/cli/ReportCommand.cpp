@@ -111,6 +111,15 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
   return {};
 }
 
+// Names compared as bytes stay bytes of the system's code page on the page.
+std::string_view HtmlCharset(const Setup& s) {
+  if (s.options.decode) return "utf-8";
+  const std::optional<CodePage> ansi = AnsiCodePage();
+  if (ansi == CodePage::kShiftJis) return "shift_jis";
+  if (ansi == CodePage::kCp1252) return "windows-1252";
+  return "utf-8";
+}
+
 std::string RtpShown(const Setup& s) {
   const std::string& r = s.options.rtpFolder;
   return r.empty() ? std::string() : r.substr(0, r.size() - 1);
@@ -158,7 +167,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
     std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
-    page << report::FormatHtml(r, s.projectShown, RtpShown(s));
+    page << report::FormatHtml(r, s.projectShown, RtpShown(s), HtmlCharset(s));
     page.close();
     if (!page) {
       err << "quillfen: cannot write the report page '" << *o.html << "'\n";

@@ -100,10 +100,11 @@ std::string FormatText(const Report& report, const std::string& project, const s
   return out.str();
 }
 
-std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp) {
+std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,
+                       std::string_view charset) {
   std::ostringstream out;
   const Counts c = Count(report);
-  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"" << Escape(charset) << "\">\n"
       << "<title>Quillfen reference report: " << Escape(project) << "</title>\n<style>\n"
       << "body{font-family:sans-serif;margin:2em;max-width:80em;color:#222}\n"
       << "table{border-collapse:collapse;width:100%;font-size:90%}\n"

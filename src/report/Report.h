@@ -73,7 +73,9 @@ std::string ProblemText(const lcf::Problem& problem);
 // The plain-text report: one line per reference, then the summary lists
 // (the problems are the caller's to print).
 std::string FormatText(const Report& report, const std::string& project, const std::string& rtp);
-// A self-contained HTML page of the same, grouped by status.
-std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp);
+// A self-contained HTML page of the same, grouped by status. Its charset is
+// that of the names: UTF-8 where they were decoded, else the ANSI code page's.
+std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,
+                       std::string_view charset = "utf-8");
 
 }  // namespace quillfen::report
