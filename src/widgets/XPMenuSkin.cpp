@@ -212,6 +212,8 @@ void TControlSubClass::WindowProc(TMessage& m) {
     }
   }
   if (!painter_ || !painter_->Active()) {
+    // The message keeps the control's own answer: a fixed 1 would, for this
+    // one message, say "checked" to BM_GETCHECK or "all keys" to WM_GETDLGCODE.
     Restore();
     return;
   }
