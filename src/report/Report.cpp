@@ -118,11 +118,10 @@ struct Place {
     for (Folder folder : lcf::AllFolders()) {
       FolderFiles& f = folders[static_cast<std::size_t>(folder)];
       const std::string name(lcf::FolderName(folder));
-      for (const std::string& file : fs.FindFiles(root + name + "\\*.*")) {
-        // A folder is nothing the engine can load.
-        if (file == "." || file == ".." || fs.DirectoryExists(root + name + "\\" + file)) continue;
-        f.all.push_back(file);
-        if (auto key = StemKey(file)) f.byKey[*key].push_back(file);
+      for (FileSystem::FoundEntry& entry : fs.FindEntries(root + name + "\\*.*")) {
+        if (entry.folder) continue;  // nothing the engine can load
+        if (auto key = StemKey(entry.name)) f.byKey[*key].push_back(entry.name);
+        f.all.push_back(std::move(entry.name));
       }
     }
   }

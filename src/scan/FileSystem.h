@@ -60,6 +60,13 @@ class FileSystem {
   // platform's enumeration order ("." and ".." as the platform lists them).
   // A folder that is missing or cannot be listed yields no entries.
   virtual std::vector<std::string> FindFiles(const std::string& pattern) const = 0;
+  // The same entries, each with whether it is a folder. By default each
+  // entry is asked after; a platform that learns it while listing says so.
+  struct FoundEntry {
+    std::string name;
+    bool folder = false;
+  };
+  virtual std::vector<FoundEntry> FindEntries(const std::string& pattern) const;
 
   // Whole-file load and save; save replaces an existing file. Both raise
   // FileError (also when the file is too large to hold in memory).
@@ -86,6 +93,17 @@ class FileSystem {
   // stays readable and writable through the other operations.
   virtual std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) = 0;
 };
+
+inline std::vector<FileSystem::FoundEntry> FileSystem::FindEntries(const std::string& pattern) const {
+  const std::size_t cut = pattern.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  std::vector<FoundEntry> entries;
+  for (std::string& name : FindFiles(pattern)) {
+    const bool isFolder = name == "." || name == ".." || DirectoryExists(folder + name);
+    entries.push_back({std::move(name), isFolder});
+  }
+  return entries;
+}
 
 inline std::unique_ptr<FileWriter> FileSystem::OpenWrite(const std::string& path) {
   class Gathering final : public FileWriter {

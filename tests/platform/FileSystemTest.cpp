@@ -93,6 +93,17 @@ TEST(FileSystem, ListsDotsFirstThenNamesInNtfsOrder) {
   EXPECT_EQ(fs->FindFiles(dir / "rpg_rt.LDB"), (Names{"RPG_RT.ldb"}));
   EXPECT_EQ(fs->FindFiles(dir / "*.none"), Names{});
   EXPECT_EQ(fs->FindFiles(dir / "Missing" + TempFolder::Separator() + "*.*"), Names{});
+
+  // With each entry whether it is a folder, also in a folder spelt in
+  // other letter case; the same as asking after each entry.
+  dir.Write("Sub" + TempFolder::Separator() + "Deeper" + TempFolder::Separator() + "x.txt", "x");
+  const std::string sub = dir / "SUB" + TempFolder::Separator() + "*.*";
+  std::vector<std::pair<std::string, bool>> entries, asked;
+  for (const auto& e : fs->FindEntries(sub)) entries.emplace_back(e.name, e.folder);
+  for (const auto& e : fs->FileSystem::FindEntries(sub)) asked.emplace_back(e.name, e.folder);
+  EXPECT_EQ(entries, (std::vector<std::pair<std::string, bool>>{
+                         {".", true}, {"..", true}, {"Deeper", true}, {"inner.txt", false}}));
+  EXPECT_EQ(entries, asked);
 }
 
 TEST(FileSystem, CopiesWithoutEverOverwritingWhenAsked) {

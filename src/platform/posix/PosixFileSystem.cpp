@@ -136,28 +136,21 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::vector<std::string> FindFiles(const std::string& pattern) const override {
-    const std::size_t cut = pattern.find_last_of("\\/");
-    const std::string folderPart = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
-    const std::string wildcard = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    if (wildcard.empty()) return {};
-    const std::optional<std::string> folder = posix::ResolveExisting(folderPart);
-    if (!folder) return {};
-    std::optional<std::vector<std::string>> entries = posix::ListFolder(*folder);
-    if (!entries) return {};
+    std::string folder;
+    return Find(pattern, folder);
+  }
 
-    std::vector<std::string> found;
-    if (*folder != "/") {  // NTFS lists the two links first, but not in a root folder
-      for (const char* dots : {".", ".."}) {
-        if (MatchesWildcard(wildcard, dots)) found.emplace_back(dots);
-      }
+  // The folder is resolved once for all its entries, not once per entry.
+  std::vector<FoundEntry> FindEntries(const std::string& pattern) const override {
+    std::string folder;
+    std::vector<FoundEntry> entries;
+    for (std::string& name : Find(pattern, folder)) {
+      struct stat st;
+      const bool isFolder = name == "." || name == ".." ||
+                            (::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+      entries.push_back({std::move(name), isFolder});
     }
-    const std::size_t firstName = found.size();
-    for (std::string& name : *entries) {
-      if (MatchesWildcard(wildcard, name)) found.push_back(std::move(name));
-    }
-    std::sort(found.begin() + static_cast<std::ptrdiff_t>(firstName), found.end(),
-              [](const std::string& a, const std::string& b) { return NtfsNameLess(a, b); });
-    return found;
+    return entries;
   }
 
   std::string LoadFile(const std::string& path) const override {
@@ -262,6 +255,33 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  // Entries of the pattern's folder that match its wildcard, in NTFS order;
+  // resolvedFolder becomes that folder as it is spelt on disk.
+  static std::vector<std::string> Find(const std::string& pattern, std::string& resolvedFolder) {
+    const std::size_t cut = pattern.find_last_of("\\/");
+    const std::string folderPart = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
+    const std::string wildcard = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    if (wildcard.empty()) return {};
+    const std::optional<std::string> folder = posix::ResolveExisting(folderPart);
+    if (!folder) return {};
+    std::optional<std::vector<std::string>> entries = posix::ListFolder(*folder);
+    if (!entries) return {};
+    resolvedFolder = *folder;
+    std::vector<std::string> found;
+    if (*folder != "/") {  // NTFS lists the two links first, but not in a root folder
+      for (const char* dots : {".", ".."}) {
+        if (MatchesWildcard(wildcard, dots)) found.emplace_back(dots);
+      }
+    }
+    const std::size_t firstName = found.size();
+    for (std::string& name : *entries) {
+      if (MatchesWildcard(wildcard, name)) found.push_back(std::move(name));
+    }
+    std::sort(found.begin() + static_cast<std::ptrdiff_t>(firstName), found.end(),
+              [](const std::string& a, const std::string& b) { return NtfsNameLess(a, b); });
+    return found;
+  }
+
   // An existing file, not a folder, opened for reading, and its size.
   static UniqueFd OpenExistingFile(const std::string& path, std::uint64_t& size) {
     const std::optional<std::string> resolved = ResolveFile(path);
