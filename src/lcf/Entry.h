@@ -29,7 +29,7 @@ class Entry {
       std::size_t keep = 0;
       while (keep < name.size()) {
         const auto c = static_cast<unsigned char>(name[keep]);
-        const std::size_t step = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+        const std::size_t step = IsShiftJisLead(c) ? 2 : 1;
         if (keep + step > kNameShown) break;
         keep += step;
       }

@@ -49,6 +49,10 @@ struct Reference {
   std::string where;  // e.g. "Map0001.lmu, event 1 'EV0001', page 1, command 2: Play Sound"
 };
 
+// Names are bytes in the game's code page; in Shift-JIS such a byte starts
+// a two-byte character, whose second byte may look like a backslash or a letter.
+inline bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
 // A name the game builds while it runs: it cannot be looked up beforehand.
 struct DynamicName {
   Folder folder;

@@ -44,13 +44,10 @@ struct Target {
   Folder folder;
   std::string name;
 };
-// In Shift-JIS a backslash byte may be the second half of a character.
-bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 std::size_t NextSeparator(std::string_view name, std::size_t from, bool shiftJis) {
   for (std::size_t i = from; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (shiftJis && IsShiftJisLead(c)) {
+    if (shiftJis && lcf::IsShiftJisLead(c)) {
       ++i;
       continue;
     }
