@@ -33,11 +33,14 @@ class Cli : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(root_); }
 
-  Result Run(const std::vector<std::string>& args) {
-    std::string cmd = "WINEPREFIX=";
+  // launcher: a command the program is run through, such as setpriv.
+  Result Run(const std::vector<std::string>& args, const std::string& program = QF_QUILLFEN,
+             const std::string& launcher = "") {
+    std::string cmd = launcher;
+    cmd += "env WINEPREFIX=";
     cmd += Quote((root_ / "wine").string());
     cmd += " ";
-    cmd += QF_QUILLFEN;
+    cmd += Quote(program);
     for (const auto& a : args) {
       cmd += " ";
       cmd += Quote(a);
@@ -209,7 +212,14 @@ TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
   auto snapshot = [&] {
     std::vector<std::string> entries;
     for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
-      entries.push_back(e.path().string() + (e.is_regular_file() ? "=" + ReadAll(e.path()) : "/"));
+      std::string entry = e.path().string();
+      if (e.is_regular_file()) {
+        entry += '=';
+        entry += ReadAll(e.path());
+      } else {
+        entry += '/';
+      }
+      entries.push_back(std::move(entry));
     }
     std::sort(entries.begin(), entries.end());
     return entries;
@@ -246,11 +256,9 @@ TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
     if (std::system(reach.c_str()) != 0)
       GTEST_SKIP() << "the test folder is out of an unprivileged user's reach";
   }
-  std::string cmd = prefix + "env WINEPREFIX=" + Quote((root_ / "wine").string()) + " " + Quote(program.string()) +
-                    " import " + Quote(demo.projectFolder) + " --all --harmony --full-package --rtp " +
-                    Quote(demo.rtpFolder) + " --editor " + Quote(demo.editorFolder) + " --scratch " +
-                    Quote((root_ / "scratch").string());
-  Result r = Exec(cmd);
+  Result r = Run({"import", demo.projectFolder, "--all", "--harmony", "--full-package", "--rtp", demo.rtpFolder,
+                  "--editor", demo.editorFolder},
+                 program.string(), prefix);
   for (const auto& e : fs::recursive_directory_iterator(demo.projectFolder)) {
     fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
   }
