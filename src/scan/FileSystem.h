@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -31,15 +32,18 @@ class FileReader {
   virtual std::uint64_t Position() const = 0;
 };
 
-// Writing a file from its start, replacing what it held.
+// Writing a file anew, replacing what it held, piece by piece at each
+// piece's own place.
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
   // Each raises FileError.
-  virtual void Write(std::span<const std::string_view> parts) = 0;
-  // Ends the file where the writing ended. A writer dropped without it
-  // leaves a file that may still hold old bytes after the new ones.
-  virtual void Finish() = 0;
+  // Writes the parts one after another from offset on. Calls for places
+  // that do not overlap may come from two threads at once.
+  virtual void WriteAt(std::uint64_t offset, std::span<const std::string_view> parts) = 0;
+  // Ends the file at size bytes, once every write has returned. A writer
+  // dropped without it leaves a file that may still hold old bytes.
+  virtual void Finish(std::uint64_t size) = 0;
 };
 
 // Held while a scan owns its scratch files; released by destruction.
@@ -75,8 +79,10 @@ class FileSystem {
   // The same with the data given as consecutive parts.
   void SaveFileParts(const std::string& path, const std::vector<std::string_view>& parts) {
     std::unique_ptr<FileWriter> file = OpenWrite(path);
-    file->Write(parts);
-    file->Finish();
+    std::uint64_t size = 0;
+    for (std::string_view part : parts) size += part.size();
+    file->WriteAt(0, parts);
+    file->Finish(size);
   }
 
   virtual std::unique_ptr<FileReader> OpenRead(const std::string& path) const = 0;
@@ -109,14 +115,24 @@ inline std::unique_ptr<FileWriter> FileSystem::OpenWrite(const std::string& path
   class Gathering final : public FileWriter {
    public:
     Gathering(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-    void Write(std::span<const std::string_view> parts) override {
-      for (std::string_view part : parts) data_.append(part);
+    void WriteAt(std::uint64_t offset, std::span<const std::string_view> parts) override {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (std::string_view part : parts) {
+        const std::size_t at = static_cast<std::size_t>(offset);
+        if (data_.size() < at + part.size()) data_.resize(at + part.size());
+        data_.replace(at, part.size(), part);
+        offset += part.size();
+      }
     }
-    void Finish() override { fs_.SaveFile(path_, data_); }
+    void Finish(std::uint64_t size) override {
+      data_.resize(static_cast<std::size_t>(size));
+      fs_.SaveFile(path_, data_);
+    }
 
    private:
     FileSystem& fs_;
     std::string path_;
+    std::mutex mutex_;
     std::string data_;
   };
   return std::make_unique<Gathering>(*this, path);

@@ -5,112 +5,38 @@
 #include "ProjectData.h"
 #include "ScanLib.h"
 
-#include <condition_variable>
-#include <deque>
+#include <atomic>
 #include <exception>
 #include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace quillfen {
 namespace {
 
-// Collects the words of the project data on a second thread while the
-// build is still reading files; the word stage then only takes the result.
-// When that thread falls behind, the build collects the words of the file
-// it has just read itself, while the bytes are still in the cache.
-class WordWorker {
+// Collects the words of the project data as the build passes each file
+// on, by either of its two hands, so that the word stage only takes the
+// result. A failure here belongs to the word stage, not to the build.
+class WordCollection {
  public:
-  WordWorker() {
+  void Take(int hand, std::size_t piece, const CleanedFile& file) noexcept {
+    if (failed_.load(std::memory_order_relaxed)) return;
     try {
-      thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-      // No thread to be had: the words are collected as the files come.
+      words_.Feed(hand, piece, file.spans);
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!failure_) failure_ = std::current_exception();
+      failed_ = true;
     }
-  }
-  ~WordWorker() { Stop(); }
-
-  void Push(CleanedFile file) {
-    const std::size_t piece = pieces_++;
-    if (thread_.joinable()) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      // After a failure nothing more is read; the build must not wait for
-      // memory that is never given back.
-      if (failure_) return;
-      if (queue_.size() < kBehind) {
-        queue_.push_back({piece, std::move(file)});
-        lock.unlock();
-        ready_.notify_one();
-        return;
-      }
-    }
-    words_.Feed(kBuilder, piece, file.spans);
   }
 
   std::vector<std::string> Finish() {
-    if (thread_.joinable()) {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        done_ = true;
-      }
-      ready_.notify_one();
-      thread_.join();
-      if (failure_) std::rethrow_exception(failure_);
-    }
+    if (failure_) std::rethrow_exception(failure_);
     return words_.Finish();
   }
 
  private:
-  static constexpr int kWorker = 0;
-  static constexpr int kBuilder = 1;
-  static constexpr std::size_t kBehind = 8;  // files waiting before the build helps
-
-  struct Job {
-    std::size_t piece;
-    CleanedFile file;
-  };
-
-  void Stop() {
-    if (!thread_.joinable()) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-      cancelled_ = true;
-    }
-    ready_.notify_one();
-    thread_.join();
-  }
-
-  void Run() {
-    try {
-      std::unique_lock<std::mutex> lock(mutex_);
-      for (;;) {
-        ready_.wait(lock, [this] { return !queue_.empty() || done_; });
-        if (cancelled_) return;
-        if (queue_.empty()) break;
-        Job job = std::move(queue_.front());
-        queue_.pop_front();
-        lock.unlock();
-        words_.Feed(kWorker, job.piece, job.file.spans);
-        job = {};  // its memory goes back to the build at once
-        lock.lock();
-      }
-    } catch (...) {
-      std::deque<Job> dropped;
-      std::lock_guard<std::mutex> lock(mutex_);
-      failure_ = std::current_exception();
-      dropped.swap(queue_);
-    }
-  }
-
-  WordPieces words_{2};
-  std::size_t pieces_ = 0;
-  std::thread thread_;
+  WordPieces words_{2};  // one per hand
+  std::atomic<bool> failed_{false};
   std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<Job> queue_;
-  bool done_ = false;
-  bool cancelled_ = false;
   std::exception_ptr failure_;
 };
 
@@ -213,9 +139,8 @@ void Scanner::RunPipeline() {
   // Held until the words are read: a second scan must not rewrite or read
   // our scratch files meanwhile.
   std::unique_ptr<ScratchLock> scratch;
-  // Declared before the worker, which reads it until it is stopped.
   ProjectDataBuffer projectData;
-  WordWorker words;
+  WordCollection words;
   const std::string dataFile = env_.scratchFolder + kProjectDataFile;
 
   if (!stage(msg::kStatusBuilding, msg::kBuildErrorTitle, msg::kBuildError, [&] {
@@ -223,7 +148,8 @@ void Scanner::RunPipeline() {
         if (!scratch) throw FileError("the scratch file " + dataFile + " is in use by another scan");
         BuildOptions options{env_.scratchFolder,
                              [this](std::string_view text) { host_.SetStatus(text); },
-                             [&words](CleanedFile file) { words.Push(std::move(file)); }, false};
+                             [&words](int hand, std::size_t piece, const CleanedFile& file) { words.Take(hand, piece, file); },
+                             false};
         BuildProjectData(env_.fs, host_.ProjectFolder(), options, projectData);
       }))
     return;

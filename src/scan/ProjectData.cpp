@@ -1,11 +1,15 @@
 #include "ProjectData.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <bit>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -261,6 +265,118 @@ CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool
   return cleaned;
 }
 
+
+// Writes each cleaned file to its place in the scratch file and passes it
+// on, on a second thread while the build reads the next file. When that
+// thread falls behind, the build does the job of the file it has just read
+// itself, while the bytes are still in its cache; a job holds the write
+// and the receiver's work, so the two threads share all of it.
+class FileJobs {
+ public:
+  explicit FileJobs(const PartReceiver& receive) : receive_(receive) {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the build does every job itself.
+    }
+  }
+  ~FileJobs() { Stop(); }
+
+  // Raises what an earlier job of the helper raised.
+  void Add(FileWriter& out, std::uint64_t offset, CleanedFile file) {
+    Job job{&out, offset, pieces_++, std::move(file)};
+    if (thread_.joinable()) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (failure_) std::rethrow_exception(failure_);
+      if (queue_.size() < kBehind) {
+        queue_.push_back(std::move(job));
+        const bool wake = idle_;
+        lock.unlock();
+        if (wake) ready_.notify_one();
+        return;
+      }
+    }
+    Do(kBuildHand, job);
+  }
+
+  // Returns once every job is done; raises what a job raised. The build
+  // does not help with the last few: each hand must pass its files in
+  // order, and those waiting come before the ones it did itself.
+  void Finish() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  static constexpr std::size_t kBehind = 8;  // files waiting before the build helps
+
+  struct Job {
+    FileWriter* out;
+    std::uint64_t offset;
+    std::size_t piece;
+    CleanedFile file;
+  };
+
+  void Do(int hand, Job& job) {
+    job.out->WriteAt(job.offset, job.file.spans);
+    if (receive_) receive_(hand, job.piece, job.file);
+    job.file = {};  // its memory goes back to the build at once
+  }
+
+  // Drops what is waiting and lets the job at hand end.
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+      cancelled_ = true;
+    }
+    ready_.notify_one();
+    thread_.join();
+  }
+
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      idle_ = true;
+      ready_.wait(lock, [this] { return !queue_.empty() || done_; });
+      idle_ = false;
+      if (cancelled_ || queue_.empty()) return;
+      Job job = std::move(queue_.front());
+      queue_.pop_front();
+      lock.unlock();
+      try {
+        Do(kHelperHand, job);
+      } catch (...) {
+        std::deque<Job> dropped;
+        lock.lock();
+        failure_ = std::current_exception();
+        dropped.swap(queue_);
+        lock.unlock();
+        return;  // the dropped jobs give their memory back here
+      }
+      lock.lock();
+    }
+  }
+
+  const PartReceiver& receive_;
+  std::size_t pieces_ = 0;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Job> queue_;
+  bool idle_ = false;
+  bool done_ = false;
+  bool cancelled_ = false;
+  std::exception_ptr failure_;
+};
+
 }  // namespace
 
 ProjectDataBuffer BuildProjectData(FileSystem& fs, const std::string& projectFolder,
@@ -276,22 +392,12 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   joined.Release();
 
   const std::string dataFile = options.scratchFolder + kProjectDataFile;
-  // Each file's cleaned data goes out while it is still in the cache. The
-  // scratch file is opened with the first input that reads well, and a
-  // build that fails after that removes it rather than leave a torso.
+  // The scratch file is opened with the first input that reads well, and
+  // a build that fails after that removes it rather than leave a torso.
   std::unique_ptr<FileWriter> out;
+  std::uint64_t written = 0;  // where the next file's data goes
   std::shared_ptr<BlockPool> pool;
   if (!options.keep) pool = std::make_shared<BlockPool>();
-  auto append = [&](const std::string& path) {
-    CleanedFile file = ReadCleaned(fs, path, pool.get());
-    joined.Add(file, options.keep);
-    if (!out) out = fs.OpenWrite(dataFile);
-    out->Write(file.spans);
-    if (options.part) options.part(std::move(file));
-  };
-  auto status = [&](std::string_view text) {
-    if (options.status) options.status(text);
-  };
 
   // The cleaning works in memory; it leaves no work file behind, also not
   // one that an earlier run left, and also after a failure.
@@ -309,6 +415,20 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
       fs.DeleteFile(workFile);
     }
   } cleanup{fs, workFile, dataFile, out};
+  // Stopped before the cleanup closes the file it writes to.
+  FileJobs jobs(options.part);
+
+  auto append = [&](const std::string& path) {
+    CleanedFile file = ReadCleaned(fs, path, pool.get());
+    joined.Add(file, options.keep);
+    if (!out) out = fs.OpenWrite(dataFile);
+    const std::uint64_t offset = written;
+    for (std::string_view span : file.spans) written += span.size();
+    jobs.Add(*out, offset, std::move(file));
+  };
+  auto status = [&](std::string_view text) {
+    if (options.status) options.status(text);
+  };
 
   if (fs.FileExists(projectFolder + "rpg_rt.ldb")) {
     status("Building RPG_RT.ldb...");
@@ -323,7 +443,8 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
     append(projectFolder + name);
   }
   if (!out) out = fs.OpenWrite(dataFile);
-  out->Finish();
+  jobs.Finish();
+  out->Finish(written);
   cleanup.done = true;
 }
 

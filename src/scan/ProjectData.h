@@ -58,11 +58,19 @@ class ProjectDataBuffer {
   std::size_t size_ = 0;
 };
 
+// Receives each cleaned file once it is written: the hand that passes it
+// (kHelperHand or kBuildHand) and its place among the files (0, 1, ...).
+// The two hands may pass files at the same time, each its own in order;
+// which file comes by which hand depends on timing. What it raises fails
+// the build.
+using PartReceiver = std::function<void(int hand, std::size_t piece, const CleanedFile& file)>;
+inline constexpr int kHelperHand = 0;
+inline constexpr int kBuildHand = 1;
+
 struct BuildOptions {
   std::string scratchFolder;                      // ends in a separator
   std::function<void(std::string_view)> status;  // "Building ..." texts
-  // Each cleaned file, in order, as soon as it is ready.
-  std::function<void(CleanedFile)> part;
+  PartReceiver part;
   // Whether the returned buffer keeps the data. Without it, memory is
   // reused once the part's receiver drops a file, and the build waits when
   // it runs far ahead of the receiver.

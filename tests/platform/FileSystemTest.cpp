@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform.h"
@@ -54,8 +55,8 @@ TEST(FileSystem, LoadsSavesAndReadsFiles) {
   EXPECT_THROW(fs->SaveFile(dir / "no-folder" + TempFolder::Separator() + "x", "x"), FileError);
 }
 
-// The scratch file is written file by file, in thousands of pieces, over
-// the larger file of an earlier scan.
+// The scratch file is written file by file, in thousands of pieces, by two
+// threads at their own places, over the larger file of an earlier scan.
 TEST(FileSystem, WritesManyPartsOverALongerFile) {
   TempFolder dir;
   auto fs = MakeFileSystem();
@@ -71,10 +72,15 @@ TEST(FileSystem, WritesManyPartsOverALongerFile) {
     expected.append(parts.back());
     at += size;
   }
+  const std::size_t half = parts.size() / 2;
+  std::uint64_t firstBytes = 0;
+  for (std::size_t i = 0; i < half; ++i) firstBytes += parts[i].size();
   auto out = fs->OpenWrite(file);
-  out->Write(std::span(parts).first(parts.size() / 2));
-  out->Write(std::span(parts).subspan(parts.size() / 2));
-  out->Finish();
+  // The later half may well land first.
+  std::thread later([&] { out->WriteAt(firstBytes, std::span(parts).subspan(half)); });
+  out->WriteAt(0, std::span(parts).first(half));
+  later.join();
+  out->Finish(expected.size());
   EXPECT_EQ(fs->LoadFile(file), expected);
   fs->SaveFileParts(file, {});
   EXPECT_EQ(fs->LoadFile(file), "");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <set>
@@ -58,6 +59,8 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failCopyTo;      // folded targets whose copy fails
   std::set<std::string> failCreateDir;   // folded folders that cannot be made
   bool failSave = false;
+  // The write of this number (0, 1, ...; counted over every writer) raises.
+  int failWriteAt = -1;
   bool lockHeld = false;
   std::vector<std::string> log;          // "save <name>", "delete <name>", ...
 
@@ -128,6 +131,22 @@ class MemoryFileSystem : public FileSystem {
     MakeDir(n);
     return true;
   }
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path) override {
+    class Counted final : public FileWriter {
+     public:
+      Counted(std::unique_ptr<FileWriter> inner, MemoryFileSystem& fs) : inner_(std::move(inner)), fs_(fs) {}
+      void WriteAt(std::uint64_t offset, std::span<const std::string_view> parts) override {
+        if (fs_.writes_++ == fs_.failWriteAt) throw FileError("disk full");
+        inner_->WriteAt(offset, parts);
+      }
+      void Finish(std::uint64_t size) override { inner_->Finish(size); }
+
+     private:
+      std::unique_ptr<FileWriter> inner_;
+      MemoryFileSystem& fs_;
+    };
+    return std::make_unique<Counted>(FileSystem::OpenWrite(path), *this);
+  }
   std::unique_ptr<ScratchLock> LockExclusive(const std::string&) override {
     if (lockHeld) return nullptr;
     lockHeld = true;
@@ -142,6 +161,7 @@ class MemoryFileSystem : public FileSystem {
   }
 
  private:
+  std::atomic<int> writes_{0};
   struct Entry {
     std::string name;
     std::string parent;  // folded

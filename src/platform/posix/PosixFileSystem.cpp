@@ -67,20 +67,19 @@ class PosixWriter final : public FileWriter {
  public:
   PosixWriter(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
-  void Write(std::span<const std::string_view> parts) override {
-    if (!posix::WriteAllParts(fd_.Get(), parts)) Fail("Cannot write", path_, errno);
-    for (std::string_view part : parts) size_ += part.size();
+  void WriteAt(std::uint64_t offset, std::span<const std::string_view> parts) override {
+    if (!posix::WriteAllPartsAt(fd_.Get(), offset, parts)) Fail("Cannot write", path_, errno);
   }
 
-  void Finish() override {
-    if (::ftruncate(fd_.Get(), static_cast<off_t>(size_)) != 0) Fail("Cannot write", path_, errno);
+  void Finish(std::uint64_t size) override {
+    if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) Fail("Cannot write", path_, EFBIG);
+    if (::ftruncate(fd_.Get(), static_cast<off_t>(size)) != 0) Fail("Cannot write", path_, errno);
     if (::close(fd_.Release()) != 0) Fail("Cannot write", path_, errno);
   }
 
  private:
   UniqueFd fd_;
   std::string path_;
-  std::uint64_t size_ = 0;
 };
 
 // flock() conflicts between two opens in one process too, except where a

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "PosixPaths.h"
@@ -32,7 +33,10 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return WriteAllParts(fd, std::span(&part, 1));
 }
 
-bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
+namespace {
+
+// Both writers: at the file position (offset < 0) or at offset and on.
+bool WritePartsFrom(int fd, std::int64_t offset, std::span<const std::string_view> parts) {
   constexpr std::size_t kBatch = 512;                 // well under IOV_MAX
   constexpr std::size_t kMostBytes = std::size_t{1} << 30;  // below what one call may write
   iovec batch[kBatch];
@@ -51,7 +55,8 @@ bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
     }
     ssize_t written = 0;
     if (count > 0) {
-      written = ::writev(fd, batch, static_cast<int>(count));
+      written = offset < 0 ? ::writev(fd, batch, static_cast<int>(count))
+                           : ::pwritev(fd, batch, static_cast<int>(count), static_cast<off_t>(offset));
       if (written < 0) {
         if (errno == EINTR) continue;
         return false;
@@ -61,6 +66,7 @@ bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
         return false;
       }
     }
+    if (offset >= 0) offset += written;
     // Step over what went out, part by part.
     auto left = static_cast<std::size_t>(written);
     while (next < parts.size() && left >= parts[next].size() - skip) {
@@ -71,6 +77,18 @@ bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
     skip += left;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteAllParts(int fd, std::span<const std::string_view> parts) { return WritePartsFrom(fd, -1, parts); }
+
+bool WriteAllPartsAt(int fd, std::uint64_t offset, std::span<const std::string_view> parts) {
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+    errno = EFBIG;
+    return false;
+  }
+  return WritePartsFrom(fd, static_cast<std::int64_t>(offset), parts);
 }
 
 std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string& tempPath) {

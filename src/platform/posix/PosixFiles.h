@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ std::string ErrorText(int error);
 bool WriteAll(int fd, const char* data, std::size_t size);
 // The same for consecutive parts, many at a time.
 bool WriteAllParts(int fd, std::span<const std::string_view> parts);
+// The same from offset on, leaving the file position alone.
+bool WriteAllPartsAt(int fd, std::uint64_t offset, std::span<const std::string_view> parts);
 
 // A new, empty file with a unique hidden name in the folder of target.
 std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string& tempPath);

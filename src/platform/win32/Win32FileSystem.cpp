@@ -43,23 +43,33 @@ class Win32Writer final : public FileWriter {
  public:
   Win32Writer(UniqueHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
 
-  void Write(std::span<const std::string_view> parts) override {
+  // Each write names its own place, so the handle's file pointer, shared
+  // by the threads, does not matter.
+  void WriteAt(std::uint64_t offset, std::span<const std::string_view> parts) override {
     for (std::string_view data : parts) {
       std::size_t done = 0;
       while (done < data.size()) {
         const std::size_t left = data.size() - done;
         const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        OVERLAPPED place{};
+        place.Offset = static_cast<DWORD>(offset);
+        place.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD written = 0;
-        if (!::WriteFile(file_.Get(), data.data() + done, chunk, &written, nullptr) || written == 0) {
+        if (!::WriteFile(file_.Get(), data.data() + done, chunk, &written, &place) || written == 0) {
           Fail("Cannot write", path_, ::GetLastError());
         }
         done += written;
+        offset += written;
       }
     }
   }
 
-  // The file was emptied when it was opened: closing it is all.
-  void Finish() override {
+  void Finish(std::uint64_t size) override {
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFilePointerEx(file_.Get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.Get())) {
+      Fail("Cannot write", path_, ::GetLastError());
+    }
     if (!::CloseHandle(file_.Release())) Fail("Cannot write", path_, ::GetLastError());
   }
 
