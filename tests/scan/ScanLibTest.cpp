@@ -40,6 +40,21 @@ std::vector<std::string> FirstSpellings(const std::string& data) {
   return firstSpelling;
 }
 
+// Runs check once with each way of finding words this processor offers,
+// and leaves the fastest one in use.
+template <class Check>
+void WithEveryWordScanner(Check check) {
+  const std::vector<std::string> scanners = WordScanners();
+  ASSERT_FALSE(scanners.empty());
+  for (const std::string& scanner : scanners) {
+    SCOPED_TRACE("word scanner " + scanner);
+    ASSERT_TRUE(UseWordScanner(scanner));
+    check();
+  }
+  ASSERT_TRUE(UseWordScanner(scanners.front()));
+  EXPECT_FALSE(UseWordScanner("no such scanner"));
+}
+
 TEST(ExtractWords, SplitsOnEveryByteThatIsNoWordCharacter) {
   EXPECT_EQ(Words("abc.def"), (std::vector<std::string>{"abc", "def"}));
   EXPECT_EQ(Words(std::string_view("x\xE9y z-1_Q\x00w", 11)), (std::vector<std::string>{"w", "x", "y", "z-1_Q"}));
@@ -117,17 +132,20 @@ TEST(ExtractWords, LargeDataGivesTheSameWordsSpellingsAndGauge) {
   data.replace(100, 8, " hero_1 ");  // the first spelling, far away
 
   const std::vector<std::string> firstSpelling = FirstSpellings(data);
-  StringList list(true);
   std::vector<int> seen;
-  ExtractWordsFromData(data, list, [&](int p) { seen.push_back(p); });
-  ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
-  for (const auto& w : firstSpelling) {
-    int at = list.IndexOf(w);
-    ASSERT_GE(at, 0) << w;
-    EXPECT_EQ(list[at], w);
-  }
-  EXPECT_GE(list.IndexOf("MiddleWord"), 0);
-  EXPECT_EQ(list[list.IndexOf("HERO_1")], "hero_1");
+  WithEveryWordScanner([&] {
+    StringList list(true);
+    seen.clear();
+    ExtractWordsFromData(data, list, [&](int p) { seen.push_back(p); });
+    ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
+    for (const auto& w : firstSpelling) {
+      int at = list.IndexOf(w);
+      ASSERT_GE(at, 0) << w;
+      EXPECT_EQ(list[at], w);
+    }
+    EXPECT_GE(list.IndexOf("MiddleWord"), 0);
+    EXPECT_EQ(list[list.IndexOf("HERO_1")], "hero_1");
+  });
 
   std::vector<int> expected;
   const std::size_t blocks[] = {512000, 102400, 51200, 20480, 5120, 1024, 1};
@@ -165,68 +183,74 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
   data.replace(data.size() - 5, 5, " Zq9_");
 
   const std::vector<std::string> firstSpelling = FirstSpellings(data);
-  StringList list(true);
-  ExtractWordsFromData(data, list, nullptr);
-  ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
-  for (const auto& w : firstSpelling) {
-    int at = list.IndexOf(w);
-    ASSERT_GE(at, 0) << w;
-    EXPECT_EQ(list[at], w);
-  }
-  EXPECT_EQ(list[list.IndexOf("q")], "q");  // met in lower case first
-  EXPECT_GE(list.IndexOf("QZ"), 0);
-  EXPECT_GE(list.IndexOf("zq9_zq"), 0);
+  WithEveryWordScanner([&] {
+    StringList list(true);
+    ExtractWordsFromData(data, list, nullptr);
+    ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
+    for (const auto& w : firstSpelling) {
+      int at = list.IndexOf(w);
+      ASSERT_GE(at, 0) << w;
+      EXPECT_EQ(list[at], w);
+    }
+    EXPECT_EQ(list[list.IndexOf("q")], "q");  // met in lower case first
+    EXPECT_GE(list.IndexOf("QZ"), 0);
+    EXPECT_GE(list.IndexOf("zq9_zq"), 0);
+  });
 }
 
 // Words of data cut into pieces and spans at random, shared out among two
 // feeders: the list a sorted StringList makes of them must be the one of the
 // whole data, spellings included.
 TEST(WordPieces, AnySharingOutGivesTheWordsOfTheWholeData) {
-  std::mt19937 rng(11);
-  const std::string chars = "aAbBzZ09-_ .\x01\xFF";
-  for (int round = 0; round < 60; ++round) {
-    std::string data(rng() % 3000 + (round % 3 == 0 ? 70000 : 0), ' ');
-    for (char& c : data) c = chars[rng() % chars.size()];
-    // Long runs of word characters, some filling whole pieces.
-    for (int k = 0; k < 6 && !data.empty(); ++k) {
-      const std::size_t at = rng() % data.size();
-      const std::size_t length = std::min<std::size_t>(data.size() - at, rng() % 300);
-      for (std::size_t i = at; i < at + length; ++i) data[i] = "aBz9_"[rng() % 5];
-    }
-    // Pieces (some empty), each cut into spans (some empty).
-    std::vector<std::vector<std::string_view>> pieces;
-    std::size_t at = 0;
-    while (at < data.size()) {
-      const std::size_t size = std::min<std::size_t>(data.size() - at, rng() % 500);
-      std::vector<std::string_view> spans;
-      std::size_t inner = 0;
-      while (inner < size || spans.empty()) {
-        const std::size_t span = std::min<std::size_t>(size - inner, rng() % 90);
-        spans.push_back(std::string_view(data).substr(at + inner, span));
-        inner += span;
-        if (size == 0) break;
+  WithEveryWordScanner([&] {
+    std::mt19937 rng(11);
+    const std::string chars = "aAbBzZ09-_ .\x01\xFF";
+    for (int round = 0; round < 60; ++round) {
+      std::string data(rng() % 3000 + (round % 3 == 0 ? 70000 : 0), ' ');
+      for (char& c : data) c = chars[rng() % chars.size()];
+      // Long runs of word characters, some filling whole pieces.
+      for (int k = 0; k < 6 && !data.empty(); ++k) {
+        const std::size_t at = rng() % data.size();
+        const std::size_t length = std::min<std::size_t>(data.size() - at, rng() % 300);
+        for (std::size_t i = at; i < at + length; ++i) data[i] = "aBz9_"[rng() % 5];
       }
-      pieces.push_back(std::move(spans));
-      at += size;
-    }
-    WordPieces words(2);
-    std::vector<std::size_t> first, second;
-    for (std::size_t n = 0; n < pieces.size(); ++n) (rng() % 3 == 0 ? first : second).push_back(n);
-    // Feeders interleave; each keeps its own order.
-    std::size_t i = 0, j = 0;
-    while (i < first.size() || j < second.size()) {
-      if (i < first.size() && (j == second.size() || rng() % 2)) {
-        words.Feed(0, first[i], pieces[first[i]]);
-        ++i;
-      } else {
-        words.Feed(1, second[j], pieces[second[j]]);
-        ++j;
+      // Pieces (some empty), each cut into spans (some empty).
+      std::vector<std::vector<std::string_view>> pieces;
+      std::size_t at = 0;
+      while (at < data.size()) {
+        const std::size_t size = std::min<std::size_t>(data.size() - at, rng() % 500);
+        std::vector<std::string_view> spans;
+        std::size_t inner = 0;
+        while (inner < size || spans.empty()) {
+          const std::size_t span = std::min<std::size_t>(size - inner, rng() % 90);
+          spans.push_back(std::string_view(data).substr(at + inner, span));
+          inner += span;
+          if (size == 0) break;
+        }
+        pieces.push_back(std::move(spans));
+        at += size;
       }
+      WordPieces words(2);
+      std::vector<std::size_t> first, second;
+      for (std::size_t n = 0; n < pieces.size(); ++n) (rng() % 3 == 0 ? first : second).push_back(n);
+      // Feeders interleave; each keeps its own order.
+      std::size_t i = 0, j = 0;
+      while (i < first.size() || j < second.size()) {
+        if (i < first.size() && (j == second.size() || rng() % 2)) {
+          words.Feed(0, first[i], pieces[first[i]]);
+          ++i;
+        } else {
+          words.Feed(1, second[j], pieces[second[j]]);
+          ++j;
+        }
+      }
+      StringList pieced(true);
+      pieced.AddAll(words.Finish());
+      StringList whole(true);
+      whole.AddAll(FirstSpellings(data));
+      ASSERT_EQ(pieced.Items(), whole.Items()) << "round " << round;
     }
-    StringList pieced(true);
-    pieced.AddAll(words.Finish());
-    ASSERT_EQ(pieced.Items(), Words(data)) << "round " << round;
-  }
+  });
 }
 
 TEST(RoundedPercent, RoundsHalvesToEven) {
