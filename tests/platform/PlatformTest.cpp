@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -88,6 +89,25 @@ TEST(Platform, PosixOrderPutsPunctuationBeforeDigitsBeforeLetters) {
   EXPECT_LT(CompareTextIgnoreCase("az", "a\xE9"), 0);
   EXPECT_LT(CompareTextIgnoreCase("[x", "Ax"), 0);
   EXPECT_NE(CompareTextIgnoreCase("\xC9", "\xE9"), 0);  // no folding above ASCII
+
+  // Every pair of bytes, also behind an equal first byte: punctuation,
+  // digits, letters ignoring case, then the bytes from 0x80 on.
+  auto rank = [](int c) {
+    if (std::isalpha(c) && c < 0x80) return std::pair(3, std::toupper(c));
+    if (std::isdigit(c) && c < 0x80) return std::pair(2, c);
+    return std::pair(c < 0x80 ? 1 : 4, c);
+  };
+  int wrong = 0;
+  for (int x = 0; x < 256; ++x) {
+    for (int y = 0; y < 256; ++y) {
+      const std::string a{'Q', static_cast<char>(x)};
+      const std::string b{'q', static_cast<char>(y)};
+      const int expected = rank(x) < rank(y) ? -1 : rank(y) < rank(x) ? 1 : 0;
+      const int got = CompareTextIgnoreCase(a, b);
+      wrong += (got < 0 ? -1 : got > 0 ? 1 : 0) != expected;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(Platform, RegistryComesFromTheWinePrefix) {

@@ -1,5 +1,8 @@
 #include "TextCompare.h"
 
+#include <array>
+#include <cstdint>
+
 namespace quillfen {
 namespace {
 
@@ -10,7 +13,7 @@ namespace {
 // follows CompareStringA for the plain names of game resources; it does not
 // reproduce Windows' word sort, which for instance skips hyphens.
 // Two texts are equal exactly when they are equal ignoring ASCII case.
-int Weight(unsigned char c) {
+constexpr int Weight(unsigned char c) {
   if (c >= 'a' && c <= 'z') return 0x200 + (c - 'a' + 'A');
   if (c >= 'A' && c <= 'Z') return 0x200 + c;
   if (c >= '0' && c <= '9') return 0x100 + c;
@@ -18,13 +21,25 @@ int Weight(unsigned char c) {
   return 0x300 + c;
 }
 
+// The weights looked up, not worked out: sorting the word list compares
+// hundreds of thousands of pairs.
+constexpr std::array<std::uint16_t, 256> MakeWeights() {
+  std::array<std::uint16_t, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<std::uint16_t>(Weight(static_cast<unsigned char>(c)));
+  return t;
+}
+constexpr std::array<std::uint16_t, 256> kWeights = MakeWeights();
+
 }  // namespace
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+  const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
   for (std::size_t i = 0; i < n; ++i) {
-    const int wa = Weight(static_cast<unsigned char>(a[i]));
-    const int wb = Weight(static_cast<unsigned char>(b[i]));
+    if (pa[i] == pb[i]) continue;
+    const int wa = kWeights[pa[i]];
+    const int wb = kWeights[pb[i]];
     if (wa != wb) return wa < wb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
