@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
 #include <memory>
 #include <mutex>
@@ -15,13 +14,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// Processors that compare 64 bytes at once find the words faster; which one
-// runs here is found out when the program starts.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define QF_WORD_SCAN_AVX512 1
+#include "VectorScan.h"
+#if QF_VECTOR_AVX512
 #include <immintrin.h>
-#else
-#define QF_WORD_SCAN_AVX512 0
 #endif
 
 namespace quillfen {
@@ -252,7 +247,7 @@ inline std::uint64_t WordMask64(const char* p) {
 #endif
 }
 
-#if QF_WORD_SCAN_AVX512
+#if QF_VECTOR_AVX512
 // The same with one compare per class over all 64 bytes at once.
 [[gnu::target("avx512bw")]] inline std::uint64_t WordMask64Avx512(const char* p) {
   const __m512i v = _mm512_loadu_si512(p);
@@ -324,14 +319,12 @@ template <std::uint64_t (*Mask)(const char*)>
   if (inWord) collector.Add(bytes + wordStart, end - wordStart, limit);
 }
 
-using WordScanner = void (*)(const char*, std::size_t, std::size_t, const char*, WordCollector&);
-
 void CollectWordsPortable(const char* bytes, std::size_t begin, std::size_t end, const char* limit,
                           WordCollector& collector) {
   CollectWordsWith<WordMask64>(bytes, begin, end, limit, collector);
 }
 
-#if QF_WORD_SCAN_AVX512
+#if QF_VECTOR_AVX512
 [[gnu::target("avx512bw,bmi,bmi2,popcnt")]] void CollectWordsAvx512(const char* bytes, std::size_t begin,
                                                                    std::size_t end, const char* limit,
                                                                    WordCollector& collector) {
@@ -339,57 +332,15 @@ void CollectWordsPortable(const char* bytes, std::size_t begin, std::size_t end,
 }
 #endif
 
-struct WordScannerKind {
-  const char* name;
-  WordScanner scan;
-  bool (*runs)();
-};
-
-constexpr WordScannerKind kWordScanners[] = {
-#if QF_WORD_SCAN_AVX512
-    {"avx512", CollectWordsAvx512,
-     [] {
-       return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("bmi") &&
-              __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
-     }},
-#endif
-    {"portable", CollectWordsPortable, [] { return true; }},
-};
-
-WordScanner BestWordScanner() {
-  for (const WordScannerKind& kind : kWordScanners) {
-    if (kind.runs()) return kind.scan;
-  }
-  return CollectWordsPortable;
-}
-
-std::atomic<WordScanner> chosenScanner{BestWordScanner()};
-
-}  // namespace
-
-std::vector<std::string> WordScanners() {
-  std::vector<std::string> names;
-  for (const WordScannerKind& kind : kWordScanners) {
-    if (kind.runs()) names.push_back(kind.name);
-  }
-  return names;
-}
-
-bool UseWordScanner(std::string_view name) {
-  for (const WordScannerKind& kind : kWordScanners) {
-    if (kind.name == name && kind.runs()) {
-      chosenScanner.store(kind.scan);
-      return true;
-    }
-  }
-  return false;
-}
-
-namespace {
-
 void CollectWords(const char* bytes, std::size_t begin, std::size_t end, const char* limit,
                   WordCollector& collector) {
-  chosenScanner.load(std::memory_order_relaxed)(bytes, begin, end, limit, collector);
+#if QF_VECTOR_AVX512
+  if (Avx512InUse()) {
+    CollectWordsAvx512(bytes, begin, end, limit, collector);
+    return;
+  }
+#endif
+  CollectWordsPortable(bytes, begin, end, limit, collector);
 }
 
 // The gauge values of one extraction, in order: the percentage before each

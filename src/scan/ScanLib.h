@@ -43,12 +43,6 @@ class WordPieces {
   std::unique_ptr<Impl> impl_;
 };
 
-// The ways of finding words that this processor can run, the fastest
-// first, which is the one used; the tests try each.
-std::vector<std::string> WordScanners();
-// Finds words the named way from now on; false when it cannot run here.
-bool UseWordScanner(std::string_view name);
-
 // The gauge values an extraction of size bytes shows, all at once.
 void ReportExtractionProgress(std::size_t size, const ProgressSink& progress);
 

@@ -6,12 +6,14 @@
 #include <random>
 #include <set>
 
+#include "EveryVectorScanner.h"
 #include "MemoryFileSystem.h"
 
 namespace quillfen {
 namespace {
 
 using testing::MemoryFileSystem;
+using testing::WithEveryVectorScanner;
 
 std::vector<std::string> Words(std::string_view data) {
   StringList list(true);
@@ -38,21 +40,6 @@ std::vector<std::string> FirstSpellings(const std::string& data) {
     word.clear();
   }
   return firstSpelling;
-}
-
-// Runs check once with each way of finding words this processor offers,
-// and leaves the fastest one in use.
-template <class Check>
-void WithEveryWordScanner(Check check) {
-  const std::vector<std::string> scanners = WordScanners();
-  ASSERT_FALSE(scanners.empty());
-  for (const std::string& scanner : scanners) {
-    SCOPED_TRACE("word scanner " + scanner);
-    ASSERT_TRUE(UseWordScanner(scanner));
-    check();
-  }
-  ASSERT_TRUE(UseWordScanner(scanners.front()));
-  EXPECT_FALSE(UseWordScanner("no such scanner"));
 }
 
 TEST(ExtractWords, SplitsOnEveryByteThatIsNoWordCharacter) {
@@ -133,7 +120,7 @@ TEST(ExtractWords, LargeDataGivesTheSameWordsSpellingsAndGauge) {
 
   const std::vector<std::string> firstSpelling = FirstSpellings(data);
   std::vector<int> seen;
-  WithEveryWordScanner([&] {
+  WithEveryVectorScanner([&] {
     StringList list(true);
     seen.clear();
     ExtractWordsFromData(data, list, [&](int p) { seen.push_back(p); });
@@ -183,7 +170,7 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
   data.replace(data.size() - 5, 5, " Zq9_");
 
   const std::vector<std::string> firstSpelling = FirstSpellings(data);
-  WithEveryWordScanner([&] {
+  WithEveryVectorScanner([&] {
     StringList list(true);
     ExtractWordsFromData(data, list, nullptr);
     ASSERT_EQ(static_cast<std::size_t>(list.Count()), firstSpelling.size());
@@ -202,7 +189,7 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
 // feeders: the list a sorted StringList makes of them must be the one of the
 // whole data, spellings included.
 TEST(WordPieces, AnySharingOutGivesTheWordsOfTheWholeData) {
-  WithEveryWordScanner([&] {
+  WithEveryVectorScanner([&] {
     std::mt19937 rng(11);
     const std::string chars = "aAbBzZ09-_ .\x01\xFF";
     for (int round = 0; round < 60; ++round) {

@@ -4,10 +4,13 @@
 
 #include <random>
 
+#include "EveryVectorScanner.h"
 #include "RestartStripMarkers.h"
 
 namespace quillfen {
 namespace {
+
+using testing::WithEveryVectorScanner;
 
 // A message record as the editor writes it: marker, indent, length, text,
 // parameter count; then continuation lines.
@@ -70,45 +73,47 @@ TEST(StripMarkers, BytesMeetingAcrossARemovedRunFormANewMarker) {
 // The one-pass removal against the literal restart algorithm on random
 // data full of planted runs, joins and truncations.
 TEST(StripMarkers, MatchesTheRestartAlgorithmOnRandomData) {
-  std::mt19937 rng(12345);
-  const char pieces[][3] = {{'\xCE', '\x7E', 0}, {'\x81', '\x9D', 0}, {'\xCE', 0, 0}, {'\x7E', 0, 0},
-                            {'\x81', 0, 0},      {'\x9D', 0, 0},      {'\x00', 0, 0}, {'a', 0, 0}};
-  int errors = 0;
-  for (int round = 0; round < 20000; ++round) {
-    std::string data;
-    int n = static_cast<int>(rng() % 60);
-    for (int i = 0; i < n; ++i) {
-      if (rng() % 6 == 0) {
-        std::string text(rng() % 4, 'm');
-        std::vector<std::string> lines(rng() % 3, std::string(rng() % 3, 'l'));
-        data += Record(text, lines);
-      } else {
-        const char* p = pieces[rng() % 8];
-        data.append(p, p[0] ? std::strlen(p) : 1);
+  WithEveryVectorScanner([&] {
+    std::mt19937 rng(12345);
+    const char pieces[][3] = {{'\xCE', '\x7E', 0}, {'\x81', '\x9D', 0}, {'\xCE', 0, 0}, {'\x7E', 0, 0},
+                              {'\x81', 0, 0},      {'\x9D', 0, 0},      {'\x00', 0, 0}, {'a', 0, 0}};
+    int errors = 0;
+    for (int round = 0; round < 20000; ++round) {
+      std::string data;
+      int n = static_cast<int>(rng() % 60);
+      for (int i = 0; i < n; ++i) {
+        if (rng() % 6 == 0) {
+          std::string text(rng() % 4, 'm');
+          std::vector<std::string> lines(rng() % 3, std::string(rng() % 3, 'l'));
+          data += Record(text, lines);
+        } else {
+          const char* p = pieces[rng() % 8];
+          data.append(p, p[0] ? std::strlen(p) : 1);
+        }
       }
+      if (rng() % 4 == 0 && !data.empty()) data.resize(rng() % data.size());
+      std::string expected = data;
+      bool oracleFailed = false;
+      try {
+        oracle::RestartStripMarkers(expected);
+      } catch (const oracle::RestartReadError&) {
+        oracleFailed = true;
+      }
+      std::string actual = data;
+      bool failed = false;
+      try {
+        StripMarkers(actual);
+      } catch (const ReadError&) {
+        failed = true;
+      }
+      ASSERT_EQ(failed, oracleFailed) << "round " << round;
+      if (!failed) {
+        ASSERT_EQ(actual, expected) << "round " << round;
+      }
+      errors += failed;
     }
-    if (rng() % 4 == 0 && !data.empty()) data.resize(rng() % data.size());
-    std::string expected = data;
-    bool oracleFailed = false;
-    try {
-      oracle::RestartStripMarkers(expected);
-    } catch (const oracle::RestartReadError&) {
-      oracleFailed = true;
-    }
-    std::string actual = data;
-    bool failed = false;
-    try {
-      StripMarkers(actual);
-    } catch (const ReadError&) {
-      failed = true;
-    }
-    ASSERT_EQ(failed, oracleFailed) << "round " << round;
-    if (!failed) {
-      ASSERT_EQ(actual, expected) << "round " << round;
-    }
-    errors += failed;
-  }
-  EXPECT_GT(errors, 100);  // the generator does reach the error cases
+    EXPECT_GT(errors, 100);  // the generator does reach the error cases
+  });
 }
 
 }  // namespace
