@@ -146,10 +146,11 @@ void Scanner::RunPipeline() {
   if (!stage(msg::kStatusBuilding, msg::kBuildErrorTitle, msg::kBuildError, [&] {
         scratch = env_.fs.LockExclusive(dataFile);
         if (!scratch) throw FileError("the scratch file " + dataFile + " is in use by another scan");
-        BuildOptions options{env_.scratchFolder,
-                             [this](std::string_view text) { host_.SetStatus(text); },
-                             [&words](int hand, std::size_t piece, const CleanedFile& file) { words.Take(hand, piece, file); },
-                             false};
+        auto collect = [&words](int hand, std::size_t piece, const CleanedFile& file) {
+          words.Take(hand, piece, file);
+        };
+        BuildOptions options{env_.scratchFolder, [this](std::string_view text) { host_.SetStatus(text); },
+                             collect, false};
         BuildProjectData(env_.fs, host_.ProjectFolder(), options, projectData);
       }))
     return;

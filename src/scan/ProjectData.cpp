@@ -292,7 +292,6 @@ CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool
   return cleaned;
 }
 
-
 // Writes each cleaned file to its place in the scratch file and passes it
 // on, on a second thread while the build reads the next file. When that
 // thread falls behind, the build does the job of the file it has just read
