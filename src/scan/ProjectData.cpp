@@ -421,7 +421,6 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   // The scratch file is opened with the first input that reads well, and
   // a build that fails after that removes it rather than leave a torso.
   std::unique_ptr<FileWriter> out;
-  std::uint64_t written = 0;  // where the next file's data goes
   std::shared_ptr<BlockPool> pool;
   if (!options.keep) pool = std::make_shared<BlockPool>();
 
@@ -446,10 +445,9 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
 
   auto append = [&](const std::string& path) {
     CleanedFile file = ReadCleaned(fs, path, pool.get());
+    const std::uint64_t offset = joined.Size();  // the file's place in the scratch file
     joined.Add(file, options.keep);
     if (!out) out = fs.OpenWrite(dataFile);
-    const std::uint64_t offset = written;
-    for (std::string_view span : file.spans) written += span.size();
     jobs.Add(*out, offset, std::move(file));
   };
   auto status = [&](std::string_view text) {
@@ -470,7 +468,7 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   }
   if (!out) out = fs.OpenWrite(dataFile);
   jobs.Finish();
-  out->Finish(written);
+  out->Finish(joined.Size());
   cleanup.done = true;
 }
 
