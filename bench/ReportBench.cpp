@@ -28,8 +28,8 @@ stdfs::path Generate(const stdfs::path& dir, int maps) {
   std::vector<testing::TreeMap> tree;
   for (int m = 1; m <= maps; ++m) {
     tree.push_back({m, "Map " + std::to_string(m), 1, 2, "Theme" + std::to_string(m % 30), 0, ""});
-    const std::string route =
-        testing::MoveRoute(testing::Moves().Plain(1).Graphic("Walker" + std::to_string(m % 50), 0).Sound("Step"));
+    const std::string route = testing::MoveRoute(
+        testing::Moves().Plain(lcf::kMoveRight).Graphic("Walker" + std::to_string(m % 50), 0).Sound("Step"));
     std::vector<std::string> events;
     for (int e = 1; e <= 25; ++e) {
       std::vector<std::string> pages;
@@ -37,18 +37,19 @@ stdfs::path Generate(const stdfs::path& dir, int maps) {
         lcf::Commands c;
         for (int i = 0; i < 10; ++i) {
           c.Message(0, {"Hello there, traveller.", "The inn is to the north."});
-          c.Add(11550, 0, "Sound" + std::to_string((m + e + i) % 200), {100, 100, 50});
-          c.Add(10220, 0, "", {0, 1, 1, 0, 0, 5});
+          c.Add(lcf::kPlaySound, 0, "Sound" + std::to_string((m + e + i) % 200), {100, 100, 50});
+          c.Add(lcf::kControlVariables, 0, "", {0, 1, 1, 0, 0, 5});
         }
-        c.Add(10, 0, "", {});
-        pages.push_back(testing::Page("People" + std::to_string(e % 40), 6, &route, c));
+        c.Add(lcf::kEnd, 0, "", {});
+        pages.push_back(
+            testing::Page("People" + std::to_string(e % 40), lcf::value::EventPage::kMoveCustom, &route, c));
       }
       events.push_back(testing::Event("EV" + std::to_string(e), pages));
     }
     testing::WriteFile(project / lcf::MapFileName(m), testing::MapUnit(true, "Sky", events));
   }
   testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree(tree));
-  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header("LcfDataBase") + lcf::Chunks().Finish());
+  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header(lcf::kDatabaseSignature) + lcf::Chunks().Finish());
   for (int i = 0; i < 200; i += 2) testing::WriteFile(project / "Sound" / ("Sound" + std::to_string(i) + ".wav"), "x");
   testing::WriteFile(project / "ready", "");
   return project;

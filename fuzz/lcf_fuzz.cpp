@@ -19,17 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (data[0] % 4) {
     case 0:
       file = "RPG_RT.ldb";
-      bytes = quillfen::lcf::Header("LcfDataBase") + body;
+      bytes = quillfen::lcf::Header(quillfen::lcf::kDatabaseSignature) + body;
       quillfen::lcf::ReadDatabase(bytes, file, out);
       break;
     case 1:
       file = "RPG_RT.lmt";
-      bytes = quillfen::lcf::Header("LcfMapTree") + body;
+      bytes = quillfen::lcf::Header(quillfen::lcf::kMapTreeSignature) + body;
       quillfen::lcf::ReadMapTree(bytes, file, out);
       break;
     case 2:
       file = "Map0001.lmu";
-      bytes = quillfen::lcf::Header("LcfMapUnit") + body;
+      bytes = quillfen::lcf::Header(quillfen::lcf::kMapUnitSignature) + body;
       quillfen::lcf::ReadMapUnit(bytes, file, out);
       break;
     default:

@@ -16,19 +16,18 @@ namespace stdfs = std::filesystem;
 
 using namespace lcf;
 
+// The scan finds a message by the bytes of its command code.
 std::size_t CountMarkers(std::string_view data) {
+  const std::string marker = Ber(kShowMessage);
   std::size_t count = 0;
-  for (std::size_t i = 0; i + 1 < data.size(); ++i) {
-    if (static_cast<unsigned char>(data[i]) == 0xCE && static_cast<unsigned char>(data[i + 1]) == 0x7E)
-      ++count;
-  }
+  for (std::size_t at = data.find(marker); at != std::string_view::npos; at = data.find(marker, at + 1)) ++count;
   return count;
 }
 
 // ---------------------------------------------------------- structures
 
-std::string Music(std::string_view name) { return Chunks().Str(0x01, name).Finish(); }
-std::string Sound(std::string_view name) { return Chunks().Str(0x01, name).Finish(); }
+std::string Music(std::string_view name) { return Chunks().Str(chunk::Music::kName, name).Finish(); }
+std::string Sound(std::string_view name) { return Chunks().Str(chunk::Sound::kName, name).Finish(); }
 
 std::string Actor(std::string_view name, std::string_view title, std::string_view charset,
                   int charIndex, std::string_view face, int faceIndex) {
@@ -39,110 +38,128 @@ std::string Actor(std::string_view name, std::string_view title, std::string_vie
   for (int p = 0; p < 6; ++p) {
     for (int level = 1; level <= 50; ++level) curves.push_back(kBase[p] + kGrowth[p] * level);
   }
+  using namespace chunk::Actor;
   return Chunks()
-      .Str(0x01, name)
-      .Str(0x02, title)
-      .Str(0x03, charset)
-      .Int(0x04, charIndex)
-      .Int(0x07, 1)
-      .Int(0x08, 50)
-      .Str(0x0F, face)
-      .Int(0x10, faceIndex)
-      .Raw(0x1F, Shorts(curves))
-      .Int(0x29, 30)
-      .Int(0x2A, 30)
-      .Raw(0x33, Shorts({1, 0, 0, 0, 0}))
+      .Str(kName, name)
+      .Str(kTitle, title)
+      .Str(kCharacterName, charset)
+      .Int(kCharacterIndex, charIndex)
+      .Int(kInitialLevel, 1)
+      .Int(kFinalLevel, 50)
+      .Str(kFaceName, face)
+      .Int(kFaceIndex, faceIndex)
+      .Raw(kParameters, Shorts(curves))
+      .Int(kExpBase, 30)
+      .Int(kExpInflation, 30)
+      .Raw(kInitialEquipment, Shorts({1, 0, 0, 0, 0}))
       .Finish();
 }
 
 std::string Skill(std::string_view name, std::string_view description, std::string_view sound,
                   int cost) {
+  using namespace chunk::Skill;
   return Chunks()
-      .Str(0x01, name)
-      .Str(0x02, description)
-      .Int(0x0B, cost)
-      .Int(0x0C, 2)
-      .Int(0x0E, 1)
-      .Raw(0x10, Sound(sound))
-      .Int(0x18, 20)
+      .Str(kName, name)
+      .Str(kDescription, description)
+      .Int(kSpCost, cost)
+      .Int(kScope, 2)
+      .Int(kAnimationId, 1)
+      .Raw(kSoundEffect, Sound(sound))
+      .Int(kPower, 20)
       .Finish();
 }
 
 std::string Item(std::string_view name, std::string_view description, int type, int price) {
-  return Chunks().Str(0x01, name).Str(0x02, description).Int(0x03, type).Int(0x05, price).Finish();
+  using namespace chunk::Item;
+  return Chunks().Str(kName, name).Str(kDescription, description).Int(kType, type).Int(kPrice, price).Finish();
 }
 
 std::string Enemy(std::string_view name, std::string_view battler, int hp, int exp) {
+  using namespace chunk::Enemy;
   return Chunks()
-      .Str(0x01, name)
-      .Str(0x02, battler)
-      .Int(0x04, hp)
-      .Int(0x06, hp / 3 + 5)
-      .Int(0x0B, exp)
-      .Int(0x0C, exp * 2)
+      .Str(kName, name)
+      .Str(kBattlerName, battler)
+      .Int(kMaxHp, hp)
+      .Int(kAttack, hp / 3 + 5)
+      .Int(kExp, exp)
+      .Int(kGold, exp * 2)
       .Finish();
 }
 
 std::string Troop(std::string_view name, int enemy, int members) {
   std::vector<std::string> list;
   for (int i = 0; i < members; ++i) {
-    list.push_back(Chunks().Int(0x01, enemy).Int(0x02, 100 + 60 * i).Int(0x03, 120).Finish());
+    using namespace chunk::TroopMember;
+    list.push_back(Chunks().Int(kEnemyId, enemy).Int(kX, 100 + 60 * i).Int(kY, 120).Finish());
   }
-  return Chunks().Str(0x01, name).Raw(0x02, Array(list)).Finish();
+  return Chunks().Str(chunk::Troop::kName, name).Raw(chunk::Troop::kMembers, Array(list)).Finish();
 }
 
 std::string Terrain(std::string_view name, std::string_view backdrop) {
-  return Chunks().Str(0x01, name).Int(0x03, 100).Str(0x04, backdrop).Finish();
+  using namespace chunk::Terrain;
+  return Chunks().Str(kName, name).Int(kEncounterRate, 100).Str(kBackgroundName, backdrop).Finish();
 }
 
-std::string Named(std::string_view name) { return Chunks().Str(0x01, name).Finish(); }
+// An entry of attributes, states, switches or variables: just a name.
+std::string Named(std::uint32_t nameField, std::string_view name) {
+  return Chunks().Str(nameField, name).Finish();
+}
 
 std::string Animation(std::string_view name, std::string_view graphic, std::string_view sound,
                       int frames) {
+  namespace timing = chunk::AnimationTiming;
+  namespace cell = chunk::AnimationCellData;
   std::vector<std::string> timings = {
-      Chunks().Int(0x01, 1).Raw(0x02, Sound(sound)).Int(0x03, 1).Finish()};
+      Chunks().Int(timing::kFrame, 1).Raw(timing::kSe, Sound(sound)).Int(timing::kFlashScope, 1).Finish()};
   std::vector<std::string> frameList;
   for (int f = 0; f < frames; ++f) {
     std::vector<std::string> cells;
     for (int c = 0; c < 3; ++c) {
-      cells.push_back(
-          Chunks().Int(0x02, (f + c) % 25).Int(0x03, c * 16 - 16).Int(0x04, -8 * c).Int(0x05, 100).Finish());
+      cells.push_back(Chunks()
+                          .Int(cell::kCellId, (f + c) % 25)
+                          .Int(cell::kX, c * 16 - 16)
+                          .Int(cell::kY, -8 * c)
+                          .Int(cell::kZoom, 100)
+                          .Finish());
     }
-    frameList.push_back(Chunks().Raw(0x01, Array(cells)).Finish());
+    frameList.push_back(Chunks().Raw(chunk::AnimationFrame::kCells, Array(cells)).Finish());
   }
+  using namespace chunk::Animation;
   return Chunks()
-      .Str(0x01, name)
-      .Str(0x02, graphic)
-      .Raw(0x06, Array(timings))
-      .Int(0x09, 0)
-      .Int(0x0A, 2)
-      .Raw(0x0C, Array(frameList))
+      .Str(kName, name)
+      .Str(kAnimationName, graphic)
+      .Raw(kTimings, Array(timings))
+      .Int(kScope, 0)
+      .Int(kPosition, 2)
+      .Raw(kFrames, Array(frameList))
       .Finish();
 }
 
 std::string Chipset(std::string_view name, std::string_view graphic) {
   std::vector<int> terrain(162, 1);
+  using namespace chunk::Chipset;
   return Chunks()
-      .Str(0x01, name)
-      .Str(0x02, graphic)
-      .Raw(0x03, Shorts(terrain))
-      .Raw(0x04, std::string(162, '\x0F'))
-      .Raw(0x05, '\x1F' + std::string(143, '\x0F'))
+      .Str(kName, name)
+      .Str(kChipsetName, graphic)
+      .Raw(kTerrainData, Shorts(terrain))
+      .Raw(kPassableDataLower, std::string(162, '\x0F'))
+      .Raw(kPassableDataUpper, '\x1F' + std::string(143, '\x0F'))
       .Finish();
 }
 
 std::string Terms() {
+  using namespace chunk::Terms;
   return Chunks()
-      .Str(0x01, " draws near!")
-      .Str(0x05, "Victory!")
-      .Str(0x06, "Your party has fallen.")
-      .Str(0x07, "EXP received.")
-      .Str(0x5F, "G")
-      .Str(0x68, "Attack")
-      .Str(0x69, "Defend")
-      .Str(0x72, "New Game")
-      .Str(0x73, "Continue")
-      .Str(0x75, "Shutdown")
+      .Str(kEncounter, " draws near!")
+      .Str(kVictory, "Victory!")
+      .Str(kDefeat, "Your party has fallen.")
+      .Str(kExpReceived, "EXP received.")
+      .Str(kGold, "G")
+      .Str(kCommandAttack, "Attack")
+      .Str(kCommandDefend, "Defend")
+      .Str(kNewGame, "New Game")
+      .Str(kLoadGame, "Continue")
+      .Str(kExitGame, "Shutdown")
       .Finish();
 }
 
@@ -153,41 +170,47 @@ struct SystemNames {
 };
 
 std::string System(const SystemNames& n, const std::vector<int>& party) {
+  using namespace chunk::System;
   Chunks c;
-  c.Str(0x0B, "Boat").Str(0x0C, "Ship").Str(0x0D, "Airship");
-  c.Str(0x11, n.title).Str(0x12, n.gameover).Str(0x13, n.system);
-  c.Int(0x15, static_cast<std::int64_t>(party.size())).Raw(0x16, Shorts(party));
-  c.Raw(0x1F, Music(n.titleMusic)).Raw(0x20, Music(n.battleMusic)).Raw(0x21, Music(n.battleEndMusic));
-  c.Raw(0x22, Music(n.innMusic)).Raw(0x26, Music(n.gameoverMusic));
-  c.Raw(0x29, Sound(n.cursor)).Raw(0x2A, Sound(n.decision)).Raw(0x2B, Sound(n.cancel));
-  c.Raw(0x2C, Sound(n.buzzer));
+  c.Str(kBoatName, "Boat").Str(kShipName, "Ship").Str(kAirshipName, "Airship");
+  c.Str(kTitleName, n.title).Str(kGameoverName, n.gameover).Str(kSystemName, n.system);
+  c.Int(kPartySize, static_cast<std::int64_t>(party.size())).Raw(kParty, Shorts(party));
+  c.Raw(kTitleMusic, Music(n.titleMusic)).Raw(kBattleMusic, Music(n.battleMusic));
+  c.Raw(kBattleEndMusic, Music(n.battleEndMusic));
+  c.Raw(kInnMusic, Music(n.innMusic)).Raw(kGameoverMusic, Music(n.gameoverMusic));
+  c.Raw(kCursorSe, Sound(n.cursor)).Raw(kDecisionSe, Sound(n.decision)).Raw(kCancelSe, Sound(n.cancel));
+  c.Raw(kBuzzerSe, Sound(n.buzzer));
   return c.Finish();
 }
 
 std::string CommonEvent(std::string_view name, int trigger, const Commands& list) {
+  using namespace chunk::CommonEvent;
   std::string commands = list.Finish();
   return Chunks()
-      .Str(0x01, name)
-      .Int(0x0B, trigger)
-      .Int(0x15, static_cast<std::int64_t>(commands.size()))
-      .Raw(0x16, commands)
+      .Str(kName, name)
+      .Int(kTrigger, trigger)
+      .Int(kEventCommandsSize, static_cast<std::int64_t>(commands.size()))
+      .Raw(kEventCommands, commands)
       .Finish();
 }
 
 std::string EventPage(std::string_view charset, int charIndex, int trigger, const Commands& list) {
+  using namespace chunk::EventPage;
   std::string commands = list.Finish();
   Chunks page;
-  page.Sub(0x02, Chunks().Int(0x01, 0));
-  if (!charset.empty()) page.Str(0x15, charset);
-  page.Int(0x16, charIndex).Int(0x17, 2).Int(0x1F, charset.empty() ? 0 : 1).Int(0x21, trigger);
-  page.Int(0x22, 1).Int(0x25, 3);
-  page.Sub(0x29, Chunks().Raw(0x0C, ""));
-  page.Int(0x33, static_cast<std::int64_t>(commands.size())).Raw(0x34, commands);
+  page.Sub(kCondition, Chunks().Int(chunk::EventPageCondition::kFlags, 0));
+  if (!charset.empty()) page.Str(kCharacterName, charset);
+  page.Int(kCharacterIndex, charIndex).Int(kCharacterDirection, 2);
+  page.Int(kMoveType, charset.empty() ? 0 : 1).Int(kTrigger, trigger);
+  page.Int(kLayer, 1).Int(kMoveSpeed, 3);
+  page.Sub(kMoveRoute, Chunks().Raw(chunk::MoveRoute::kMoveCommands, ""));
+  page.Int(kEventCommandsSize, static_cast<std::int64_t>(commands.size())).Raw(kEventCommands, commands);
   return page.Finish();
 }
 
 std::string Event(std::string_view name, int x, int y, const std::vector<std::string>& pages) {
-  return Chunks().Str(0x01, name).Int(0x02, x).Int(0x03, y).Raw(0x05, Array(pages)).Finish();
+  using namespace chunk::Event;
+  return Chunks().Str(kName, name).Int(kX, x).Int(kY, y).Raw(kPages, Array(pages)).Finish();
 }
 
 std::string EventName(int id) {
@@ -203,16 +226,17 @@ struct Parallax {
 std::string MapUnit(int chipset, int width, int height, const Parallax& parallax,
                     std::string_view lower, std::string_view upper,
                     const std::vector<std::string>& events, int saveCount) {
+  using namespace chunk::Map;
   Chunks map;
-  map.Int(0x01, chipset).Int(0x02, width).Int(0x03, height).Int(0x0B, 0);
+  map.Int(kChipsetId, chipset).Int(kWidth, width).Int(kHeight, height).Int(kScrollType, 0);
   if (!parallax.name.empty()) {
     // Without a loop flag the name is followed by the layer's id 0x47, a
     // letter, which joins the name's word: such a panorama is never found.
-    map.Int(0x1F, 1).Str(0x20, parallax.name);
-    if (parallax.loopX) map.Int(0x21, 1);
+    map.Int(kParallaxFlag, 1).Str(kParallaxName, parallax.name);
+    if (parallax.loopX) map.Int(kParallaxLoopX, 1);
   }
-  map.Raw(0x47, lower).Raw(0x48, upper).Raw(0x51, Array(events)).Int(0x5B, saveCount);
-  return Header("LcfMapUnit") + map.Finish();
+  map.Raw(kLowerLayer, lower).Raw(kUpperLayer, upper).Raw(kEvents, Array(events)).Int(kSaveCount, saveCount);
+  return Header(kMapUnitSignature) + map.Finish();
 }
 
 struct MapEntry {
@@ -225,32 +249,34 @@ struct MapEntry {
 
 std::string MapTree(const std::vector<MapEntry>& maps, const std::vector<int>& order,
                     int startMap) {
-  std::string out = Header("LcfMapTree");
+  namespace info = chunk::MapInfo;
+  std::string out = Header(kMapTreeSignature);
   PutBer(out, static_cast<std::int64_t>(maps.size()));
   for (std::size_t id = 0; id < maps.size(); ++id) {
     const MapEntry& m = maps[id];
     PutBer(out, static_cast<std::int64_t>(id));
     out += Chunks()
-               .Str(0x01, m.name)
-               .Int(0x02, m.parent)
-               .Int(0x03, m.parent == 0 ? 1 : 2)
-               .Int(0x04, m.type)
-               .Int(0x07, 1)
-               .Int(0x0B, m.musicType)
-               .Raw(0x0C, Music(m.music))
-               .Int(0x15, 0)
-               .Int(0x1F, 0)
-               .Int(0x20, 0)
-               .Int(0x21, 0)
-               .Raw(0x29, Ber(0))
-               .Int(0x2C, 25)
-               .Raw(0x33, std::string(16, '\0'))
+               .Str(info::kName, m.name)
+               .Int(info::kParentMap, m.parent)
+               .Int(info::kIndentation, m.parent == 0 ? 1 : 2)
+               .Int(info::kType, m.type)
+               .Int(info::kExpandedNode, 1)
+               .Int(info::kMusicType, m.musicType)
+               .Raw(info::kMusic, Music(m.music))
+               .Int(info::kBackgroundType, 0)
+               .Int(info::kTeleport, 0)
+               .Int(info::kEscape, 0)
+               .Int(info::kSave, 0)
+               .Raw(info::kEncounters, Ber(0))
+               .Int(info::kEncounterSteps, 25)
+               .Raw(info::kAreaRect, std::string(16, '\0'))
                .Finish();
   }
   PutBer(out, static_cast<std::int64_t>(order.size()));
   for (int id : order) PutBer(out, id);
   PutBer(out, startMap);  // the node selected in the editor
-  out += Chunks().Int(0x01, startMap).Int(0x02, 5).Int(0x03, 7).Finish();
+  namespace start = chunk::Start;
+  out += Chunks().Int(start::kPartyMapId, startMap).Int(start::kPartyX, 5).Int(start::kPartyY, 7).Finish();
   return out;
 }
 
@@ -396,11 +422,11 @@ void AddOrdinary(Random& rng, Commands& list, int indent) {
   switch (rng.Below(12)) {
     case 0: {
       const int id = rng.Between(1, 500);
-      list.Add(kSwitches, indent, "", {0, id, id, rng.Below(2)});
+      list.Add(kControlSwitches, indent, "", {0, id, id, rng.Below(2)});
       break;
     }
     case 1:
-      list.Add(kVariables, indent, "", {0, rng.Between(1, 500), 0, 0, 1, 0, rng.Between(1, 99)});
+      list.Add(kControlVariables, indent, "", {0, rng.Between(1, 500), 0, 0, 1, 0, rng.Between(1, 99)});
       break;
     case 2:
       list.Add(kWait, indent, "", {rng.Between(1, 60)});
@@ -409,7 +435,7 @@ void AddOrdinary(Random& rng, Commands& list, int indent) {
       list.Add(kPlaySound, indent, PickName(rng, "Sound"), {100, 100, 50});
       break;
     case 4:
-      list.Add(kPlayBgm, indent, PickName(rng, "Music"), {0, 100, 100, 50});
+      list.Add(kPlayMusic, indent, PickName(rng, "Music"), {0, 100, 100, 50});
       break;
     case 5: {
       const int id = rng.Between(1, 20);
@@ -426,16 +452,16 @@ void AddOrdinary(Random& rng, Commands& list, int indent) {
       list.Add(kTeleport, indent, "", {rng.Between(1, 2000), rng.Below(100), rng.Below(100)});
       break;
     case 8:
-      list.Add(kGold, indent, "", {0, 0, rng.Between(1, 5000)});
+      list.Add(kChangeGold, indent, "", {0, 0, rng.Between(1, 5000)});
       break;
     case 9:
-      list.Add(kSystemMusic, indent, PickName(rng, "Music"), {rng.Below(7), 0, 100, 100, 50});
+      list.Add(kChangeSystemMusic, indent, PickName(rng, "Music"), {rng.Below(7), 0, 100, 100, 50});
       break;
     case 10:
-      list.Add(kSystemSound, indent, PickName(rng, "Sound"), {rng.Below(12), 100, 100, 50});
+      list.Add(kChangeSystemSound, indent, PickName(rng, "Sound"), {rng.Below(12), 100, 100, 50});
       break;
     default:
-      list.Add(kChangeSprite, indent, PickName(rng, "CharSet"), {rng.Between(1, 8), rng.Below(8), 0});
+      list.Add(kChangeHeroGraphic, indent, PickName(rng, "CharSet"), {rng.Between(1, 8), rng.Below(8), 0});
       break;
   }
 }
@@ -562,15 +588,15 @@ std::string SyntheticDatabase(Random& rng, int commonEventMessages) {
   }
   for (int i = 1; i <= 200; ++i) troops.push_back(Troop(numbered("Troop", i), rng.Between(1, 300), rng.Between(1, 4)));
   for (int i = 1; i <= 40; ++i) terrains.push_back(Terrain(numbered("Terrain", i), PickName(rng, "Backdrop")));
-  for (int i = 1; i <= 20; ++i) attributes.push_back(Named(numbered("Element", i)));
-  for (int i = 1; i <= 30; ++i) states.push_back(Named(numbered("State", i)));
+  for (int i = 1; i <= 20; ++i) attributes.push_back(Named(chunk::Attribute::kName, numbered("Element", i)));
+  for (int i = 1; i <= 30; ++i) states.push_back(Named(chunk::State::kName, numbered("State", i)));
   for (int i = 1; i <= 200; ++i) {
     animations.push_back(Animation(numbered("Anim", i), PickName(rng, "Battle"), PickName(rng, "Sound"),
                                    rng.Between(4, 14)));
   }
   for (int i = 1; i <= 30; ++i) chipsets.push_back(Chipset(numbered("Tiles", i), PickName(rng, "ChipSet")));
-  for (int i = 1; i <= 1000; ++i) switches.push_back(Named(numbered("Flag", i)));
-  for (int i = 1; i <= 1000; ++i) variables.push_back(Named(numbered("Counter", i)));
+  for (int i = 1; i <= 1000; ++i) switches.push_back(Named(chunk::Switch::kName, numbered("Flag", i)));
+  for (int i = 1; i <= 1000; ++i) variables.push_back(Named(chunk::Variable::kName, numbered("Counter", i)));
   const int commonCount = 150;
   for (int i = 0; i < commonCount; ++i) {
     const int n = commonEventMessages * (i + 1) / commonCount - commonEventMessages * i / commonCount;
@@ -593,13 +619,14 @@ std::string SyntheticDatabase(Random& rng, int commonEventMessages) {
   sys.cancel = PickName(rng, "Sound");
   sys.buzzer = PickName(rng, "Sound");
 
+  using namespace chunk::Database;
   Chunks db;
-  db.Raw(0x0B, Array(actors)).Raw(0x0C, Array(skills)).Raw(0x0D, Array(items)).Raw(0x0E, Array(enemies));
-  db.Raw(0x0F, Array(troops)).Raw(0x10, Array(terrains)).Raw(0x11, Array(attributes));
-  db.Raw(0x12, Array(states)).Raw(0x13, Array(animations)).Raw(0x14, Array(chipsets));
-  db.Raw(0x15, Terms()).Raw(0x16, System(sys, {1, 2, 3, 4}));
-  db.Raw(0x17, Array(switches)).Raw(0x18, Array(variables)).Raw(0x19, Array(commons));
-  return Header("LcfDataBase") + db.Finish();
+  db.Raw(kActors, Array(actors)).Raw(kSkills, Array(skills)).Raw(kItems, Array(items));
+  db.Raw(kEnemies, Array(enemies)).Raw(kTroops, Array(troops)).Raw(kTerrains, Array(terrains));
+  db.Raw(kAttributes, Array(attributes)).Raw(kStates, Array(states)).Raw(kAnimations, Array(animations));
+  db.Raw(kChipsets, Array(chipsets)).Raw(kTerms, Terms()).Raw(kSystem, System(sys, {1, 2, 3, 4}));
+  db.Raw(kSwitches, Array(switches)).Raw(kVariables, Array(variables)).Raw(kCommonEvents, Array(commons));
+  return Header(kDatabaseSignature) + db.Finish();
 }
 
 std::string SyntheticMapTree(Random& rng, int maps) {
@@ -718,7 +745,7 @@ std::string DemoDatabase() {
   Commands greeting;
   greeting.Message(0, {"Welcome, traveller! The inn is always open."});
   greeting.Add(kWait, 0, "", {10});
-  greeting.Add(kGold, 0, "", {0, 0, 50});
+  greeting.Add(kChangeGold, 0, "", {0, 0, 50});
 
   SystemNames sys;
   sys.title = "Title1";
@@ -734,24 +761,26 @@ std::string DemoDatabase() {
   sys.cancel = "(OFF)";
   sys.buzzer = "(OFF)";
 
+  using namespace chunk::Database;
   Chunks db;
-  db.Raw(0x0B, Array({Actor("Rowan", "Ranger", "Hero1", 0, "Face1", 0),
-                      Actor("Mira", "Mage", "Hero1", 1, "Face2", 1)}));
-  db.Raw(0x0C, Array({Skill("Heal", "Restores a little health.", "(OFF)", 5)}));
-  db.Raw(0x0D, Array({Item("Potion", "Restores 50 HP.", 1, 30)}));
-  db.Raw(0x0E, Array({Enemy("Slime", "Slime", 30, 4)}));
-  db.Raw(0x0F, Array({Troop("Slime x2", 1, 2)}));
-  db.Raw(0x10, Array({Terrain("Grass", "Grass"), Terrain("Road", "Grass")}));
-  db.Raw(0x11, Array({Named("Blade")}));
-  db.Raw(0x12, Array({Named("Knocked Out")}));
-  db.Raw(0x13, Array({Animation("Hit", "Attack1", "(OFF)", 4)}));
-  db.Raw(0x14, Array({Chipset("World", "World")}));
-  db.Raw(0x15, Terms());
-  db.Raw(0x16, System(sys, {1, 2}));
-  db.Raw(0x17, Array({Named("Gate Open"), Named("Talked To Elder")}));
-  db.Raw(0x18, Array({Named("Coins")}));
-  db.Raw(0x19, Array({CommonEvent("Greeting", 5, greeting)}));
-  return Header("LcfDataBase") + db.Finish();
+  db.Raw(kActors, Array({Actor("Rowan", "Ranger", "Hero1", 0, "Face1", 0),
+                         Actor("Mira", "Mage", "Hero1", 1, "Face2", 1)}));
+  db.Raw(kSkills, Array({Skill("Heal", "Restores a little health.", "(OFF)", 5)}));
+  db.Raw(kItems, Array({Item("Potion", "Restores 50 HP.", 1, 30)}));
+  db.Raw(kEnemies, Array({Enemy("Slime", "Slime", 30, 4)}));
+  db.Raw(kTroops, Array({Troop("Slime x2", 1, 2)}));
+  db.Raw(kTerrains, Array({Terrain("Grass", "Grass"), Terrain("Road", "Grass")}));
+  db.Raw(kAttributes, Array({Named(chunk::Attribute::kName, "Blade")}));
+  db.Raw(kStates, Array({Named(chunk::State::kName, "Knocked Out")}));
+  db.Raw(kAnimations, Array({Animation("Hit", "Attack1", "(OFF)", 4)}));
+  db.Raw(kChipsets, Array({Chipset("World", "World")}));
+  db.Raw(kTerms, Terms());
+  db.Raw(kSystem, System(sys, {1, 2}));
+  db.Raw(kSwitches, Array({Named(chunk::Switch::kName, "Gate Open"),
+                           Named(chunk::Switch::kName, "Talked To Elder")}));
+  db.Raw(kVariables, Array({Named(chunk::Variable::kName, "Coins")}));
+  db.Raw(kCommonEvents, Array({CommonEvent("Greeting", 5, greeting)}));
+  return Header(kDatabaseSignature) + db.Finish();
 }
 
 std::string DemoMap(std::uint64_t seed, const Parallax& parallax, const std::vector<std::string>& events) {
@@ -771,10 +800,10 @@ std::vector<std::string> DemoMaps() {
   // line, Cavern in a continuation line, two records in a row.
   elder.Message(0, {"Old songs speak of a Lullaby", "sung in the Shrine to the north."});
   elder.Message(0, {"Beyond the falls lies the mouth", "of a Cavern nobody returns from."});
-  elder.Add(kSwitches, 0, "", {0, 2, 2, 0});
+  elder.Add(kControlSwitches, 0, "", {0, 2, 2, 0});
 
   Commands gate;
-  gate.Add(kPlayBgm, 0, "Battle2", {0, 100, 100, 50});
+  gate.Add(kPlayMusic, 0, "Battle2", {0, 100, 100, 50});
   gate.Add(kShowPicture, 0, "Sign", {picture, 0, 160, 120, 0, 100, 0, 1, 100, 100, 100, 100, 0, 0});
   gate.Add(kBranch, 0, "", {0, 1, 0, 0, 0, 1});
   gate.Message(1, {"The gate stands open."});

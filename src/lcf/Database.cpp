@@ -2,18 +2,17 @@
 #include <array>
 
 #include "Entry.h"
+#include "Schema.h"
 
 namespace quillfen::lcf {
 namespace {
 
-constexpr std::string_view kSignature = "LcfDataBase";
-
 // Database chunks only the 2003 editor writes: battle commands, classes,
 // battler animations.
-bool Is2003Chunk(std::uint32_t id) { return id == 0x1D || id == 0x1E || id == 0x20; }
-
-enum TerrainBackground { kTerrainBackdrop = 0, kTerrainFrame = 1 };
-enum PoseType { kPoseCharacter = 0 };
+bool Is2003Chunk(std::uint32_t id) {
+  using namespace chunk::Database;
+  return id == kBattleCommands || id == kClasses || id == kBattlerAnimations;
+}
 
 class DatabaseReader {
  public:
@@ -33,26 +32,31 @@ class DatabaseReader {
 
   void Chunk(std::uint32_t id, Cursor& body) {
     switch (id) {
-      case 0x0B: return Actors(body);
-      case 0x0C: return Skills(body);
-      case 0x0E: return Simple(body, "enemy", 0x02, Folder::kMonster, "battler");
-      case 0x0F: return Troops(body);
-      case 0x10: return Terrains(body);
-      case 0x13: return Animations(body);
-      case 0x14: return Simple(body, "chipset", 0x02, Folder::kChipSet, "file");
-      case 0x16: return System(body);
-      case 0x19: return CommonEvents(body);
-      case 0x20: return BattlerAnimations(body);
+      case chunk::Database::kActors: return Actors(body);
+      case chunk::Database::kSkills: return Skills(body);
+      case chunk::Database::kEnemies:
+        return Simple(body, "enemy", chunk::Enemy::kName, chunk::Enemy::kBattlerName, Folder::kMonster,
+                      "battler");
+      case chunk::Database::kTroops: return Troops(body);
+      case chunk::Database::kTerrains: return Terrains(body);
+      case chunk::Database::kAnimations: return Animations(body);
+      case chunk::Database::kChipsets:
+        return Simple(body, "chipset", chunk::Chipset::kName, chunk::Chipset::kChipsetName, Folder::kChipSet,
+                      "file");
+      case chunk::Database::kSystem: return System(body);
+      case chunk::Database::kCommonEvents: return CommonEvents(body);
+      case chunk::Database::kBattlerAnimations: return BattlerAnimations(body);
       default: return;
     }
   }
 
   // An array whose entries name one file in one chunk.
-  void Simple(Cursor& in, const char* kind, std::uint32_t field, Folder folder, const char* what) {
+  void Simple(Cursor& in, const char* kind, std::uint32_t nameField, std::uint32_t field, Folder folder,
+              const char* what) {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix(kind, index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
+        if (id == nameField) entry.SetName(Text(b));
         if (id == field) entry.Later(folder, Text(b), what);
       });
     });
@@ -62,9 +66,9 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("actor", index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id == 0x03) entry.Later(Folder::kCharSet, Text(b), "charset");
-        if (id == 0x0F) entry.Later(Folder::kFaceSet, Text(b), "face");
+        if (id == chunk::Actor::kName) entry.SetName(Text(b));
+        if (id == chunk::Actor::kCharacterName) entry.Later(Folder::kCharSet, Text(b), "charset");
+        if (id == chunk::Actor::kFaceName) entry.Later(Folder::kFaceSet, Text(b), "face");
       });
     });
   }
@@ -73,8 +77,8 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("skill", index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id == 0x10) entry.Later(Folder::kSound, SoundName(b), "sound");
+        if (id == chunk::Skill::kName) entry.SetName(Text(b));
+        if (id == chunk::Skill::kSoundEffect) entry.Later(Folder::kSound, SoundName(b), "sound");
       });
     });
   }
@@ -83,12 +87,13 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("troop", index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id != 0x0B) return;
+        if (id == chunk::Troop::kName) entry.SetName(Text(b));
+        if (id != chunk::Troop::kPages) return;
         ForEachEntry(b, [&](int page, Cursor& p) {
           const std::string where = entry.Where() + ", page " + std::to_string(page);
           ForEachChunk(p, [&](std::uint32_t pid, Cursor& pb) {
-            if (pid == 0x0C) Guarded(out_, file_, [&] { ReadCommandList(pb, where, out_); });
+            if (pid != chunk::TroopPage::kEventCommands) return;
+            Guarded(out_, file_, [&] { ReadCommandList(pb, where, out_); });
           });
         });
       });
@@ -98,26 +103,28 @@ class DatabaseReader {
   void Terrains(Cursor& in) {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("terrain", index));
-      int type = kTerrainBackdrop;
+      int type = value::Terrain::kBackgroundImage;
       bool frameB = false;
       std::string backdrop, frameA, frameBName;
       ReadEntry(
           e, entry,
           [&](std::uint32_t id, Cursor& b) {
             switch (id) {
-              case 0x01: entry.SetName(Text(b)); break;
-              case 0x04: backdrop = Text(b); break;
-              case 0x0F: entry.Later(Folder::kSound, SoundName(b), "footstep"); break;
-              case 0x11: type = IntOf(b); break;
-              case 0x15: frameA = Text(b); break;
-              case 0x1E: frameB = IntOf(b) != 0; break;
-              case 0x1F: frameBName = Text(b); break;
+              case chunk::Terrain::kName: entry.SetName(Text(b)); break;
+              case chunk::Terrain::kBackgroundName: backdrop = Text(b); break;
+              case chunk::Terrain::kFootstep: entry.Later(Folder::kSound, SoundName(b), "footstep"); break;
+              case chunk::Terrain::kBackgroundType: type = IntOf(b); break;
+              case chunk::Terrain::kBackgroundAName: frameA = Text(b); break;
+              case chunk::Terrain::kBackgroundB: frameB = IntOf(b) != 0; break;
+              case chunk::Terrain::kBackgroundBName: frameBName = Text(b); break;
               default: break;
             }
           },
           [&] {
-            if (type == kTerrainBackdrop) entry.Later(Folder::kBackdrop, backdrop, "background");
-            if (type != kTerrainFrame) return;
+            if (type == value::Terrain::kBackgroundImage) {
+              entry.Later(Folder::kBackdrop, backdrop, "background");
+            }
+            if (type != value::Terrain::kBackgroundFrame) return;
             entry.Later(Folder::kFrame, frameA, "frame A");
             if (frameB) entry.Later(Folder::kFrame, frameBName, "frame B");
           });
@@ -132,14 +139,15 @@ class DatabaseReader {
       ReadEntry(
           e, entry,
           [&](std::uint32_t id, Cursor& b) {
-            if (id == 0x01) entry.SetName(Text(b));
-            if (id == 0x02) file = Text(b);
-            if (id == 0x03) large = IntOf(b) != 0;
-            if (id != 0x06) return;
+            if (id == chunk::Animation::kName) entry.SetName(Text(b));
+            if (id == chunk::Animation::kAnimationName) file = Text(b);
+            if (id == chunk::Animation::kLarge) large = IntOf(b) != 0;
+            if (id != chunk::Animation::kTimings) return;
             ForEachEntry(b, [&](int timing, Cursor& t) {
               const std::string where = entry.Where() + ", timing " + std::to_string(timing);
               ForEachChunk(t, [&](std::uint32_t tid, Cursor& tb) {
-                if (tid == 0x02) out_.Add(Folder::kSound, SoundName(tb), where + ": sound");
+                if (tid != chunk::AnimationTiming::kSe) return;
+                out_.Add(Folder::kSound, SoundName(tb), where + ": sound");
               });
             });
           },
@@ -152,6 +160,7 @@ class DatabaseReader {
   }
 
   void System(Cursor& in) {
+    using namespace chunk::System;
     struct Field {
       std::uint32_t id;
       Folder folder;
@@ -159,33 +168,33 @@ class DatabaseReader {
       bool sound;
     };
     static constexpr std::array<Field, 27> kFields = {{
-        {0x0B, Folder::kCharSet, "boat charset", false},
-        {0x0C, Folder::kCharSet, "ship charset", false},
-        {0x0D, Folder::kCharSet, "airship charset", false},
-        {0x11, Folder::kTitle, "title", false},
-        {0x12, Folder::kGameOver, "game over", false},
-        {0x13, Folder::kSystem, "system graphic", false},
-        {0x14, Folder::kSystem2, "system2 graphic", false},
-        {0x1F, Folder::kMusic, "title music", true},
-        {0x20, Folder::kMusic, "battle music", true},
-        {0x21, Folder::kMusic, "battle end music", true},
-        {0x22, Folder::kMusic, "inn music", true},
-        {0x23, Folder::kMusic, "boat music", true},
-        {0x24, Folder::kMusic, "ship music", true},
-        {0x25, Folder::kMusic, "airship music", true},
-        {0x26, Folder::kMusic, "game over music", true},
-        {0x29, Folder::kSound, "cursor sound", true},
-        {0x2A, Folder::kSound, "decision sound", true},
-        {0x2B, Folder::kSound, "cancel sound", true},
-        {0x2C, Folder::kSound, "buzzer sound", true},
-        {0x2D, Folder::kSound, "battle start sound", true},
-        {0x2E, Folder::kSound, "escape sound", true},
-        {0x2F, Folder::kSound, "enemy attack sound", true},
-        {0x30, Folder::kSound, "enemy damaged sound", true},
-        {0x31, Folder::kSound, "actor damaged sound", true},
-        {0x32, Folder::kSound, "dodge sound", true},
-        {0x33, Folder::kSound, "enemy death sound", true},
-        {0x34, Folder::kSound, "item sound", true},
+        {kBoatName, Folder::kCharSet, "boat charset", false},
+        {kShipName, Folder::kCharSet, "ship charset", false},
+        {kAirshipName, Folder::kCharSet, "airship charset", false},
+        {kTitleName, Folder::kTitle, "title", false},
+        {kGameoverName, Folder::kGameOver, "game over", false},
+        {kSystemName, Folder::kSystem, "system graphic", false},
+        {kSystem2Name, Folder::kSystem2, "system2 graphic", false},
+        {kTitleMusic, Folder::kMusic, "title music", true},
+        {kBattleMusic, Folder::kMusic, "battle music", true},
+        {kBattleEndMusic, Folder::kMusic, "battle end music", true},
+        {kInnMusic, Folder::kMusic, "inn music", true},
+        {kBoatMusic, Folder::kMusic, "boat music", true},
+        {kShipMusic, Folder::kMusic, "ship music", true},
+        {kAirshipMusic, Folder::kMusic, "airship music", true},
+        {kGameoverMusic, Folder::kMusic, "game over music", true},
+        {kCursorSe, Folder::kSound, "cursor sound", true},
+        {kDecisionSe, Folder::kSound, "decision sound", true},
+        {kCancelSe, Folder::kSound, "cancel sound", true},
+        {kBuzzerSe, Folder::kSound, "buzzer sound", true},
+        {kBattleSe, Folder::kSound, "battle start sound", true},
+        {kEscapeSe, Folder::kSound, "escape sound", true},
+        {kEnemyAttackSe, Folder::kSound, "enemy attack sound", true},
+        {kEnemyDamagedSe, Folder::kSound, "enemy damaged sound", true},
+        {kActorDamagedSe, Folder::kSound, "actor damaged sound", true},
+        {kDodgeSe, Folder::kSound, "dodge sound", true},
+        {kEnemyDeathSe, Folder::kSound, "enemy death sound", true},
+        {kItemSe, Folder::kSound, "item sound", true},
     }};
     Entry entry(out_, file_ + ", system");
     bool showFrame = false;
@@ -193,8 +202,8 @@ class DatabaseReader {
     ReadEntry(
         in, entry,
         [&](std::uint32_t id, Cursor& b) {
-          if (id == 0x63) showFrame = IntOf(b) != 0;
-          if (id == 0x64) frame = Text(b);
+          if (id == kShowFrame) showFrame = IntOf(b) != 0;
+          if (id == kFrameName) frame = Text(b);
           for (const Field& f : kFields) {
             if (f.id == id) entry.Later(f.folder, f.sound ? SoundName(b) : Text(b), f.what);
           }
@@ -208,8 +217,9 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("common event", index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id == 0x16) Guarded(out_, file_, [&] { ReadCommandList(b, entry.Where(), out_); });
+        if (id == chunk::CommonEvent::kName) entry.SetName(Text(b));
+        if (id != chunk::CommonEvent::kEventCommands) return;
+        Guarded(out_, file_, [&] { ReadCommandList(b, entry.Where(), out_); });
       });
     });
   }
@@ -218,9 +228,9 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, Prefix("battler animation", index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id == 0x0A) Poses(b, entry.Where());
-        if (id == 0x0B) Weapons(b, entry.Where());
+        if (id == chunk::BattlerAnimation::kName) entry.SetName(Text(b));
+        if (id == chunk::BattlerAnimation::kPoses) Poses(b, entry.Where());
+        if (id == chunk::BattlerAnimation::kWeapons) Weapons(b, entry.Where());
       });
     });
   }
@@ -229,17 +239,18 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, owner + ", pose " + std::to_string(index));
       std::string battler;
-      int type = kPoseCharacter;
+      int type = value::BattlerAnimationPose::kCharacter;
       ReadEntry(
           e, entry,
           [&](std::uint32_t id, Cursor& b) {
-            if (id == 0x01) entry.SetName(Text(b));
-            if (id == 0x02) battler = Text(b);
-            if (id == 0x04) type = IntOf(b);
+            if (id == chunk::BattlerAnimationPose::kName) entry.SetName(Text(b));
+            if (id == chunk::BattlerAnimationPose::kBattlerName) battler = Text(b);
+            if (id == chunk::BattlerAnimationPose::kAnimationType) type = IntOf(b);
           },
           [&] {
             // Other poses show a battle animation, named by number.
-            if (type == kPoseCharacter) entry.Later(Folder::kBattleCharSet, battler, "battler");
+            if (type != value::BattlerAnimationPose::kCharacter) return;
+            entry.Later(Folder::kBattleCharSet, battler, "battler");
           });
     });
   }
@@ -248,8 +259,9 @@ class DatabaseReader {
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out_, owner + ", weapon " + std::to_string(index));
       ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x01) entry.SetName(Text(b));
-        if (id == 0x02) entry.Later(Folder::kBattleWeapon, Text(b), "weapon");
+        if (id == chunk::BattlerAnimationWeapon::kName) entry.SetName(Text(b));
+        if (id != chunk::BattlerAnimationWeapon::kWeaponName) return;
+        entry.Later(Folder::kBattleWeapon, Text(b), "weapon");
       });
     });
   }
@@ -263,7 +275,7 @@ class DatabaseReader {
 void ReadDatabase(std::string_view bytes, const std::string& file, Collected& out) {
   Guarded(out, file, [&] {
     Cursor in(bytes);
-    ExpectHeader(in, kSignature);
+    ExpectHeader(in, kDatabaseSignature);
     // The version decides a folder (large animations), so look ahead first;
     // a corrupt chunk is reported by the reading proper.
     try {

@@ -10,6 +10,7 @@
 #include "Cursor.h"
 #include "Events.h"
 #include "References.h"
+#include "Schema.h"
 
 namespace quillfen::lcf {
 
@@ -84,9 +85,10 @@ bool ReadEntry(Cursor& in, Entry& entry, Chunk&& chunk) {
 
 // The name of a Music or Sound structure; "(OFF)" when it has none.
 inline std::string SoundName(Cursor& in) {
+  static_assert(chunk::Music::kName == chunk::Sound::kName);
   std::string name = "(OFF)";
   ForEachChunk(in, [&](std::uint32_t id, Cursor& body) {
-    if (id == 0x01) name = Text(body);
+    if (id == chunk::Sound::kName) name = Text(body);
   });
   return name;
 }

@@ -3,28 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "Schema.h"
+
 namespace quillfen::lcf {
 namespace {
-
-enum Code : int {
-  kChangeFace = 10130,
-  kChangeHeroGraphic = 10630,
-  kChangeHeroFace = 10640,
-  kChangeVehicleGraphic = 10650,
-  kChangeSystemMusic = 10660,
-  kChangeSystemSound = 10670,
-  kChangeSystemGraphics = 10680,
-  kEnemyEncounter = 10710,
-  kShowPicture = 11110,
-  kMoveEvent = 11330,
-  kPlayMusic = 11510,
-  kPlaySound = 11550,
-  kPlayMovie = 11560,
-  kChangeParallax = 11720,
-  kChangeBattleBackground = 13210,
-};
-
-enum Move : int { kSwitchOn = 32, kSwitchOff = 33, kChangeGraphic = 34, kPlaySoundMove = 35 };
 
 // The battle command's background mode that names its own backdrop.
 constexpr std::int32_t kEncounterOwnBackdrop = 1;
@@ -98,17 +80,17 @@ void ReadMoves(Moves& moves, const std::string& where, Collected& out) {
   for (int step = 1; !moves.AtEnd(); ++step) {
     const std::string at = where + ", step " + std::to_string(step);
     switch (moves.Next()) {
-      case kSwitchOn:
-      case kSwitchOff:
+      case kMoveSwitchOn:
+      case kMoveSwitchOff:
         moves.Next();
         break;
-      case kChangeGraphic: {
+      case kMoveChangeGraphic: {
         std::string name = moves.Bytes();
         moves.Next();  // index
         out.Add(Folder::kCharSet, name, at + ": Change Graphic");
         break;
       }
-      case kPlaySoundMove: {
+      case kMovePlaySound: {
         std::string name = moves.Bytes();
         for (int i = 0; i < 3; ++i) moves.Next();  // volume, tempo, balance
         out.Add(Folder::kSound, name, at + ": Play Sound");

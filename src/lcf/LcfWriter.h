@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Schema.h"
+
 namespace quillfen::lcf {
 
 // Integers are BER: seven bits a byte, high bit set on all but the last.
@@ -75,31 +77,6 @@ inline std::string Array(const std::vector<std::string>& entries) {
   }
   return out;
 }
-
-enum Code : int {
-  kEnd = 10,
-  kShowMessage = 10110,
-  kMessageLine = 20110,
-  kChangeFace = 10130,
-  kShowChoice = 10140,
-  kChoiceOption = 20140,
-  kChoiceEnd = 20141,
-  kSwitches = 10210,
-  kVariables = 10220,
-  kGold = 10310,
-  kChangeSprite = 10630,
-  kSystemMusic = 10660,
-  kSystemSound = 10670,
-  kTeleport = 10810,
-  kShowPicture = 11110,
-  kErasePicture = 11130,
-  kWait = 11410,
-  kPlayBgm = 11510,
-  kPlaySound = 11550,
-  kBranch = 12010,
-  kElse = 22010,
-  kEndBranch = 22011,
-};
 
 class Commands {
  public:

@@ -3,34 +3,30 @@
 #include <optional>
 
 #include "Entry.h"
+#include "Schema.h"
 
 namespace quillfen::lcf {
 namespace {
 
-constexpr std::int32_t kMap = 1;  // the tree's other entries are the root and areas
-// Music and battle background: 2 names the map's own, the rest inherit.
-constexpr std::int32_t kOwnSetting = 2;
-constexpr std::int32_t kDefaultMoveType = 1;
-constexpr std::int32_t kCustomRoute = 6;
-
 void ReadPage(Cursor& in, const std::string& where, const std::string& file, Collected& out) {
   Entry entry(out, where);
-  std::int32_t moveType = kDefaultMoveType;
+  std::int32_t moveType = value::EventPage::kMoveRandom;  // what the editor leaves out
   std::optional<Cursor> route;
   ReadEntry(
       in, entry,
       [&](std::uint32_t id, Cursor& b) {
-        if (id == 0x15) entry.Later(Folder::kCharSet, Text(b), "charset");
-        if (id == 0x1F) moveType = IntOf(b);
-        if (id == 0x29) route = b;
-        if (id == 0x34) Guarded(out, file, [&] { ReadCommandList(b, where, out); });
+        if (id == chunk::EventPage::kCharacterName) entry.Later(Folder::kCharSet, Text(b), "charset");
+        if (id == chunk::EventPage::kMoveType) moveType = IntOf(b);
+        if (id == chunk::EventPage::kMoveRoute) route = b;
+        if (id != chunk::EventPage::kEventCommands) return;
+        Guarded(out, file, [&] { ReadCommandList(b, where, out); });
       },
       [&] {
         // Only a custom route is ever run; others keep a stale one.
-        if (!route || moveType != kCustomRoute) return;
+        if (!route || moveType != value::EventPage::kMoveCustom) return;
         Guarded(out, file, [&] {
           ForEachChunk(*route, [&](std::uint32_t id, Cursor& b) {
-            if (id == 0x0C) ReadMoveRoute(b, where + ", move route", out);
+            if (id == chunk::MoveRoute::kMoveCommands) ReadMoveRoute(b, where + ", move route", out);
           });
         });
       });
@@ -40,8 +36,8 @@ void ReadEvents(Cursor& in, const std::string& file, Collected& out) {
   ForEachEntry(in, [&](int index, Cursor& e) {
     Entry entry(out, file + ", event " + std::to_string(index));
     ReadEntry(e, entry, [&](std::uint32_t id, Cursor& b) {
-      if (id == 0x01) entry.SetName(Text(b));
-      if (id != 0x05) return;
+      if (id == chunk::Event::kName) entry.SetName(Text(b));
+      if (id != chunk::Event::kPages) return;
       Guarded(out, file, [&] {
         ForEachEntry(b, [&](int page, Cursor& p) {
           ReadPage(p, entry.Where() + ", page " + std::to_string(page), file, out);
@@ -58,7 +54,7 @@ std::vector<MapEntry> ReadMapTree(std::string_view bytes, const std::string& fil
   std::vector<MapEntry> maps;
   Guarded(out, file, [&] {
     Cursor in(bytes);
-    ExpectHeader(in, "LcfMapTree");
+    ExpectHeader(in, kMapTreeSignature);
     ForEachEntry(in, [&](int index, Cursor& e) {
       Entry entry(out, file + ", map " + std::to_string(index));
       std::string name;
@@ -68,22 +64,23 @@ std::vector<MapEntry> ReadMapTree(std::string_view bytes, const std::string& fil
           e, entry,
           [&](std::uint32_t id, Cursor& b) {
             switch (id) {
-              case 0x01: name = Text(b); break;
-              case 0x04: type = IntOf(b); break;
-              case 0x0B: musicType = IntOf(b); break;
-              case 0x0C: music = SoundName(b); break;
-              case 0x15: backgroundType = IntOf(b); break;
-              case 0x16: background = Text(b); break;
+              case chunk::MapInfo::kName: name = Text(b); break;
+              case chunk::MapInfo::kType: type = IntOf(b); break;
+              case chunk::MapInfo::kMusicType: musicType = IntOf(b); break;
+              case chunk::MapInfo::kMusic: music = SoundName(b); break;
+              case chunk::MapInfo::kBackgroundType: backgroundType = IntOf(b); break;
+              case chunk::MapInfo::kBackgroundName: background = Text(b); break;
               default: break;
             }
           },
           [&] {
             entry.SetName(name);
             // The root and areas load no file of their own.
-            if (type != kMap) return;
+            if (type != value::TreeMap::kMap) return;
             maps.push_back({index, name});
-            if (musicType == kOwnSetting) entry.Later(Folder::kMusic, music, "music");
-            if (backgroundType == kOwnSetting) {
+            // The other settings inherit or leave the choice to events.
+            if (musicType == value::MapInfo::kMusicSpecific) entry.Later(Folder::kMusic, music, "music");
+            if (backgroundType == value::MapInfo::kBackgroundSpecific) {
               entry.Later(Folder::kBackdrop, background, "battle background");
             }
           });
@@ -101,16 +98,16 @@ std::vector<MapEntry> ReadMapTree(std::string_view bytes, const std::string& fil
 void ReadMapUnit(std::string_view bytes, const std::string& file, Collected& out) {
   Guarded(out, file, [&] {
     Cursor in(bytes);
-    ExpectHeader(in, "LcfMapUnit");
+    ExpectHeader(in, kMapUnitSignature);
     Entry map(out, file);
     bool parallax = false;
     std::string parallaxName;
     const bool ended = ReadEntry(
         in, map,
         [&](std::uint32_t id, Cursor& b) {
-          if (id == 0x1F) parallax = IntOf(b) != 0;
-          if (id == 0x20) parallaxName = Text(b);
-          if (id == 0x51) Guarded(out, file, [&] { ReadEvents(b, file, out); });
+          if (id == chunk::Map::kParallaxFlag) parallax = IntOf(b) != 0;
+          if (id == chunk::Map::kParallaxName) parallaxName = Text(b);
+          if (id == chunk::Map::kEvents) Guarded(out, file, [&] { ReadEvents(b, file, out); });
         },
         [&] {
           if (parallax) map.Later(Folder::kPanorama, parallaxName, "parallax");

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "Schema.h"
+
 namespace quillfen::testing {
 
 struct LcfSummary {
@@ -29,15 +31,15 @@ class LcfChecker {
     LcfChecker c(data);
     switch (file) {
       case File::Database:
-        c.Signature("LcfDataBase");
+        c.Signature(lcf::kDatabaseSignature);
         c.Struct(Type::Database, data.size());
         break;
       case File::MapTree:
-        c.Signature("LcfMapTree");
+        c.Signature(lcf::kMapTreeSignature);
         c.MapTree();
         break;
       case File::MapUnit:
-        c.Signature("LcfMapUnit");
+        c.Signature(lcf::kMapUnitSignature);
         c.Struct(Type::Map, data.size());
         break;
     }
@@ -78,47 +80,56 @@ class LcfChecker {
 
   static std::pair<Content, Type> FieldOf(Type owner, std::uint32_t id) {
     using C = Content;
+    namespace chunk = lcf::chunk;
     switch (owner) {
       case Type::Database:
-        if (id == 0x0F) return {C::Array, Type::Troop};
-        if (id == 0x13) return {C::Array, Type::Animation};
-        if (id == 0x15) return {C::Struct, Type::Leaf};
-        if (id == 0x16) return {C::Struct, Type::System};
-        if (id == 0x19) return {C::Array, Type::CommonEvent};
-        if (id >= 0x0B && id <= 0x18) return {C::Array, Type::Leaf};
+        if (id == chunk::Database::kTroops) return {C::Array, Type::Troop};
+        if (id == chunk::Database::kAnimations) return {C::Array, Type::Animation};
+        if (id == chunk::Database::kTerms) return {C::Struct, Type::Leaf};
+        if (id == chunk::Database::kSystem) return {C::Struct, Type::System};
+        if (id == chunk::Database::kCommonEvents) return {C::Array, Type::CommonEvent};
+        if (id >= chunk::Database::kActors && id <= chunk::Database::kVariables) {
+          return {C::Array, Type::Leaf};
+        }
         break;
       case Type::Troop:
-        if (id == 0x02) return {C::Array, Type::Leaf};
+        if (id == chunk::Troop::kMembers) return {C::Array, Type::Leaf};
         break;
       case Type::Animation:
-        if (id == 0x06) return {C::Array, Type::Timing};
-        if (id == 0x0C) return {C::Array, Type::Frame};
+        if (id == chunk::Animation::kTimings) return {C::Array, Type::Timing};
+        if (id == chunk::Animation::kFrames) return {C::Array, Type::Frame};
         break;
       case Type::Timing:
-        if (id == 0x02) return {C::Struct, Type::Leaf};
+        if (id == chunk::AnimationTiming::kSe) return {C::Struct, Type::Leaf};
         break;
       case Type::Frame:
-        if (id == 0x01) return {C::Array, Type::Leaf};
+        if (id == chunk::AnimationFrame::kCells) return {C::Array, Type::Leaf};
         break;
-      case Type::System:
-        if ((id >= 0x1F && id <= 0x26) || (id >= 0x29 && id <= 0x34)) return {C::Struct, Type::Leaf};
+      case Type::System: {
+        using namespace chunk::System;
+        const bool music = id >= kTitleMusic && id <= kGameoverMusic;
+        const bool sound = id >= kCursorSe && id <= kItemSe;
+        if (music || sound) return {C::Struct, Type::Leaf};
         break;
+      }
       case Type::CommonEvent:
-        if (id == 0x16) return {C::Commands, Type::Leaf};
+        if (id == chunk::CommonEvent::kEventCommands) return {C::Commands, Type::Leaf};
         break;
       case Type::Map:
-        if (id == 0x51) return {C::Array, Type::Event};
+        if (id == chunk::Map::kEvents) return {C::Array, Type::Event};
         break;
       case Type::Event:
-        if (id == 0x05) return {C::Array, Type::Page};
+        if (id == chunk::Event::kPages) return {C::Array, Type::Page};
         break;
       case Type::Page:
-        if (id == 0x02 || id == 0x29) return {C::Struct, Type::Leaf};
-        if (id == 0x34) return {C::Commands, Type::Leaf};
+        if (id == chunk::EventPage::kCondition || id == chunk::EventPage::kMoveRoute) {
+          return {C::Struct, Type::Leaf};
+        }
+        if (id == chunk::EventPage::kEventCommands) return {C::Commands, Type::Leaf};
         break;
       case Type::MapInfo:
-        if (id == 0x0C) return {C::Struct, Type::Leaf};
-        if (id == 0x29) return {C::Array, Type::Leaf};
+        if (id == chunk::MapInfo::kMusic) return {C::Struct, Type::Leaf};
+        if (id == chunk::MapInfo::kEncounters) return {C::Array, Type::Leaf};
         break;
       case Type::Leaf:
         break;
@@ -127,9 +138,11 @@ class LcfChecker {
   }
 
   // Chunks up to id 0, which must be the last byte before end. A command
-  // list's size field (0x33 of a page, 0x15 of a common event) must equal
-  // the list's length.
+  // list's size field (of a page or a common event) must equal the list's
+  // length.
   void Struct(Type type, std::size_t end) {
+    const std::uint32_t sizeId = type == Type::Page ? lcf::chunk::EventPage::kEventCommandsSize
+                                                    : lcf::chunk::CommonEvent::kEventCommandsSize;
     std::map<std::uint32_t, std::uint32_t> sizes;
     for (;;) {
       const std::uint32_t id = Ber(end);
@@ -140,9 +153,7 @@ class LcfChecker {
       const auto [content, inner] = FieldOf(type, id);
       switch (content) {
         case Content::Bytes:
-          if ((type == Type::Page && id == 0x33) || (type == Type::CommonEvent && id == 0x15)) {
-            sizes[id] = Ber(chunkEnd);
-          }
+          if ((type == Type::Page || type == Type::CommonEvent) && id == sizeId) sizes[id] = Ber(chunkEnd);
           p_ = chunkEnd;
           break;
         case Content::Struct:
@@ -152,7 +163,6 @@ class LcfChecker {
           Array(inner, chunkEnd);
           break;
         case Content::Commands: {
-          const std::uint32_t sizeId = type == Type::Page ? 0x33 : 0x15;
           if (!sizes.count(sizeId) || sizes[sizeId] != length) Fail("command list size field is wrong");
           CommandList(chunkEnd);
           break;
@@ -199,17 +209,17 @@ class LcfChecker {
       const std::uint32_t count = Ber(end);
       for (std::uint32_t i = 0; i < count; ++i) Ber(end);
       ++summary_.codes[static_cast<int>(code)];
-      if (code == 20110) {
+      if (code == lcf::kMessageLine) {
         ++summary_.continuationLines;
         if (pendingMessage_ == kNone) Fail("continuation line without a message");
       } else {
         CheckCut(start);
       }
-      if (code == 10110) {
+      if (code == lcf::kShowMessage) {
         ++summary_.messages;
         pendingMessage_ = start;
       }
-      if (code == 10110 || code == 20110) {
+      if (code == lcf::kShowMessage || code == lcf::kMessageLine) {
         if (indent > 127 || length > 127 || count != 0) Fail("message record outside the cut's grammar");
       }
       if (code == 0) {

@@ -22,7 +22,8 @@ inline void WriteFile(const std::filesystem::path& file, const std::string& data
 }
 
 inline std::string SoundStruct(const std::string& name) {
-  return Chunks().Str(0x01, name).Int(0x03, 100).Int(0x04, 100).Int(0x05, 50).Finish();
+  using namespace lcf::chunk::Sound;
+  return Chunks().Str(kName, name).Int(kVolume, 100).Int(kTempo, 100).Int(kBalance, 50).Finish();
 }
 
 // An array with the indexes given (the map tree starts at 0).
@@ -36,13 +37,13 @@ inline std::string IndexedArray(const std::vector<std::pair<int, std::string>>& 
 class Moves {
  public:
   Moves& Graphic(const std::string& name, int index) {
-    ints_.push_back(34);
+    ints_.push_back(lcf::kMoveChangeGraphic);
     Text(name);
     ints_.push_back(index);
     return *this;
   }
   Moves& Sound(const std::string& name) {
-    ints_.push_back(35);
+    ints_.push_back(lcf::kMovePlaySound);
     Text(name);
     for (int v : {100, 100, 50}) ints_.push_back(v);
     return *this;
@@ -85,33 +86,41 @@ class Moves {
 
 inline std::string MoveRoute(const Moves& moves) {
   const std::string data = moves.Chunk();
-  return Chunks().Int(0x0B, static_cast<std::int64_t>(data.size())).Raw(0x0C, data).Int(0x15, 1).Finish();
+  using namespace lcf::chunk::MoveRoute;
+  return Chunks()
+      .Int(kMoveCommandsSize, static_cast<std::int64_t>(data.size()))
+      .Raw(kMoveCommands, data)
+      .Int(kRepeat, 1)
+      .Finish();
 }
 
 inline std::string Page(const std::string& charset, int moveType, const std::string* route,
                         const lcf::Commands& commands) {
+  using namespace lcf::chunk::EventPage;
   Chunks page;
-  if (!charset.empty()) page.Str(0x15, charset);
-  page.Int(0x1F, moveType);
-  if (route) page.Raw(0x29, *route);
+  if (!charset.empty()) page.Str(kCharacterName, charset);
+  page.Int(kMoveType, moveType);
+  if (route) page.Raw(kMoveRoute, *route);
   const std::string list = commands.Finish();
-  page.Int(0x33, static_cast<std::int64_t>(list.size())).Raw(0x34, list);
+  page.Int(kEventCommandsSize, static_cast<std::int64_t>(list.size())).Raw(kEventCommands, list);
   return page.Finish();
 }
 
 inline std::string Event(const std::string& name, const std::vector<std::string>& pages) {
-  return Chunks().Str(0x01, name).Int(0x02, 1).Int(0x03, 1).Raw(0x05, lcf::Array(pages)).Finish();
+  using namespace lcf::chunk::Event;
+  return Chunks().Str(kName, name).Int(kX, 1).Int(kY, 1).Raw(kPages, lcf::Array(pages)).Finish();
 }
 
 inline std::string MapUnit(bool parallax, const std::string& parallaxName,
                            const std::vector<std::string>& events) {
+  using namespace lcf::chunk::Map;
   Chunks map;
-  map.Int(0x01, 1).Int(0x02, 20).Int(0x03, 15);
-  if (parallax) map.Int(0x1F, 1);
-  if (!parallaxName.empty()) map.Str(0x20, parallaxName);
-  map.Raw(0x47, lcf::Shorts(std::vector<int>(300, 0)));
-  map.Raw(0x51, lcf::Array(events));
-  return lcf::Header("LcfMapUnit") + map.Finish();
+  map.Int(kChipsetId, 1).Int(kWidth, 20).Int(kHeight, 15);
+  if (parallax) map.Int(kParallaxFlag, 1);
+  if (!parallaxName.empty()) map.Str(kParallaxName, parallaxName);
+  map.Raw(kLowerLayer, lcf::Shorts(std::vector<int>(300, 0)));
+  map.Raw(kEvents, lcf::Array(events));
+  return lcf::Header(lcf::kMapUnitSignature) + map.Finish();
 }
 
 struct TreeMap {
@@ -125,21 +134,23 @@ struct TreeMap {
 };
 
 inline std::string MapTree(const std::vector<TreeMap>& maps) {
+  using namespace lcf::chunk::MapInfo;
   std::vector<std::pair<int, std::string>> entries;
-  entries.push_back({0, Chunks().Str(0x01, "Game").Int(0x04, 0).Finish()});
+  entries.push_back({0, Chunks().Str(kName, "Game").Int(kType, lcf::value::TreeMap::kRoot).Finish()});
   for (const TreeMap& m : maps) {
     Chunks c;
-    c.Str(0x01, m.name).Int(0x02, 0).Int(0x03, 1).Int(0x04, m.type).Int(0x0B, m.musicType);
-    if (!m.music.empty()) c.Raw(0x0C, SoundStruct(m.music));
-    c.Int(0x15, m.backgroundType);
-    if (!m.background.empty()) c.Str(0x16, m.background);
+    c.Str(kName, m.name).Int(kParentMap, 0).Int(kIndentation, 1).Int(kType, m.type);
+    c.Int(kMusicType, m.musicType);
+    if (!m.music.empty()) c.Raw(kMusic, SoundStruct(m.music));
+    c.Int(kBackgroundType, m.backgroundType);
+    if (!m.background.empty()) c.Str(kBackgroundName, m.background);
     entries.push_back({m.id, c.Finish()});
   }
-  std::string out = lcf::Header("LcfMapTree") + IndexedArray(entries);
+  std::string out = lcf::Header(lcf::kMapTreeSignature) + IndexedArray(entries);
   out += Ber(static_cast<std::int64_t>(maps.size() + 1)) + Ber(0);
   for (const TreeMap& m : maps) out += Ber(m.id);
-  out += Ber(0);                                  // active node
-  out += Chunks().Int(0x01, 1).Finish();          // start
+  out += Ber(0);                                                 // active node
+  out += Chunks().Int(lcf::chunk::Start::kPartyMapId, 1).Finish();  // start
   return out;
 }
 

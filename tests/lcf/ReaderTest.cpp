@@ -41,8 +41,8 @@ TEST(LcfReader, BerIntegersAndBoundsAreChecked) {
 TEST(LcfReader, CommandListsStopAtTheirEndAndSkipMessageText) {
   Commands list;
   list.Message(0, {"Play Sound Boom"});
-  list.Add(11550, 1, "Boom", {100, 100, 50});
-  list.Add(10, 1, "", {});
+  list.Add(kPlaySound, 1, "Boom", {100, 100, 50});
+  list.Add(kEnd, 1, "", {});
   const std::string bytes = list.Finish() + "trailing";
   Cursor in(bytes);
   Collected out;
@@ -53,7 +53,7 @@ TEST(LcfReader, CommandListsStopAtTheirEndAndSkipMessageText) {
 
   // Move Event whose packed string claims more parameters than there are.
   Commands bad;
-  bad.Add(11330, 0, "", {0, 8, 0, 0, 34, 50, 'a'});
+  bad.Add(kMoveEvent, 0, "", {0, 8, 0, 0, kMoveChangeGraphic, 50, 'a'});
   const std::string badBytes = bad.Finish();
   Cursor b(badBytes);
   Collected badOut;

@@ -119,11 +119,14 @@ TEST(Report, ShiftJisNamesAreFoundAndTheirCodePageDetected) {
   const fs::path project = root.Path() / "Game";
   // 勇者 and ソード; the second byte of ソ is a backslash.
   const std::string hero = "\x97\x45\x8E\xD2", sword = "\x83\x5C\x81\x5B\x83\x68";
+  namespace database = lcf::chunk::Database;
+  namespace actor = lcf::chunk::Actor;
   testing::WriteFile(project / "RPG_RT.ldb",
-                     lcf::Header("LcfDataBase") +
+                     lcf::Header(lcf::kDatabaseSignature) +
                          lcf::Chunks()
-                             .Raw(0x0B, lcf::Array({lcf::Chunks().Str(0x01, hero).Str(0x03, hero)
-                                                        .Str(0x0F, sword).Finish()}))
+                             .Raw(database::kActors, lcf::Array({lcf::Chunks().Str(actor::kName, hero)
+                                                                     .Str(actor::kCharacterName, hero)
+                                                                     .Str(actor::kFaceName, sword).Finish()}))
                              .Finish());
   testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
   testing::WriteFile(project / "CharSet/\xE5\x8B\x87\xE8\x80\x85.png", "x");
@@ -214,15 +217,19 @@ TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
   TempFolder root;
   const fs::path project = root.Path() / "Game", rtp = root.Path() / "RTP";
   lcf::Commands list;
-  list.Add(11110, 0, "../System/Skin", {1, 0, 0, 160, 120});
-  list.Add(11110, 0, "..\\Music\\Theme", {2, 0, 0, 160, 120});
-  list.Add(11550, 0, "../Picture/Boom", {100, 100, 50});
-  list.Add(10, 0, "", {});
+  list.Add(lcf::kShowPicture, 0, "../System/Skin", {1, 0, 0, 160, 120});
+  list.Add(lcf::kShowPicture, 0, "..\\Music\\Theme", {2, 0, 0, 160, 120});
+  list.Add(lcf::kPlaySound, 0, "../Picture/Boom", {100, 100, 50});
+  list.Add(lcf::kEnd, 0, "", {});
   const std::string commands = list.Finish();
   testing::WriteFile(project / "RPG_RT.ldb",
-                     lcf::Header("LcfDataBase") +
+                     lcf::Header(lcf::kDatabaseSignature) +
                          lcf::Chunks()
-                             .Raw(0x19, lcf::Array({lcf::Chunks().Str(0x01, "Steps").Raw(0x16, commands).Finish()}))
+                             .Raw(lcf::chunk::Database::kCommonEvents,
+                                  lcf::Array({lcf::Chunks()
+                                                  .Str(lcf::chunk::CommonEvent::kName, "Steps")
+                                                  .Raw(lcf::chunk::CommonEvent::kEventCommands, commands)
+                                                  .Finish()}))
                              .Finish());
   testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
   testing::WriteFile(project / "System/Skin.png", "x");
@@ -245,7 +252,7 @@ TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
 TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   TempFolder root;
   const fs::path project = root.Path() / "Game";
-  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header("LcfDataBase") + lcf::Chunks().Finish());
+  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header(lcf::kDatabaseSignature) + lcf::Chunks().Finish());
   // A map the tree lists more than once is still one file, read once.
   testing::WriteFile(project / "RPG_RT.lmt",
                      testing::MapTree({{1, "Town", 1, 0, "", 0, ""},
@@ -257,15 +264,15 @@ TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   std::string sjisName = "a";  // then 勇 (0x97 0x45) until past the cut
   for (int i = 0; i < 100; ++i) sjisName += "\x97\x45";
   lcf::Commands sounds;
-  for (int i = 0; i < 2000; ++i) sounds.Add(11550, 0, "Boom", {100, 100, 50});
-  sounds.Add(10, 0, "", {});
+  for (int i = 0; i < 2000; ++i) sounds.Add(lcf::kPlaySound, 0, "Boom", {100, 100, 50});
+  sounds.Add(lcf::kEnd, 0, "", {});
   lcf::Commands one;
-  one.Add(11550, 0, "Bang", {100, 100, 50});
-  one.Add(10, 0, "", {});
+  one.Add(lcf::kPlaySound, 0, "Bang", {100, 100, 50});
+  one.Add(lcf::kEnd, 0, "", {});
   // Control characters would rewrite the terminal the text report goes to.
   lcf::Commands evil;
-  evil.Add(11550, 0, "Boom\r\x1b[2J", {100, 100, 50});
-  evil.Add(10, 0, "", {});
+  evil.Add(lcf::kPlaySound, 0, "Boom\r\x1b[2J", {100, 100, 50});
+  evil.Add(lcf::kEnd, 0, "", {});
   testing::WriteFile(project / "Map0001.lmu",
                      testing::MapUnit(false, "", {testing::Event(longName, {testing::Page("", 1, nullptr, sounds)}),
                                                   testing::Event(sjisName, {testing::Page("", 1, nullptr, one)}),

@@ -20,16 +20,9 @@ struct SampleGame {
 
 namespace sample {
 
-enum Code : int {
-  kChangeFace = 10130, kChangeHeroGraphic = 10630, kChangeHeroFace = 10640,
-  kChangeVehicle = 10650, kSystemMusic = 10660, kSystemSound = 10670, kSystemGraphics = 10680,
-  kBattle = 10710, kShowPicture = 11110, kMoveEvent = 11330, kPlayMusic = 11510,
-  kPlaySound = 11550, kPlayMovie = 11560, kParallax = 11720, kComment = 12410,
-  kBattleBackground = 13210,
-};
+using namespace lcf;
 
 inline std::string Database() {
-  using lcf::Array;
   lcf::Commands intro;
   // Text that names files is no reference.
   intro.Message(0, {"Play Sound Boom and show Hero1", "CharSet Chara9.png"});
@@ -38,111 +31,141 @@ inline std::string Database() {
   intro.Add(kShowPicture, 0, "Slide", {10005, 0, 0, 160, 120});
   intro.Add(kPlayMovie, 0, "Intro", {0, 0, 0, 320, 240});
   intro.Add(kPlayMusic, 0, "(OFF)", {0, 100, 100, 50});
-  intro.Add(10, 0, "", {});
+  intro.Add(kEnd, 0, "", {});
   const std::string introList = intro.Finish();
 
   lcf::Commands troopPage;
   troopPage.Add(kPlaySound, 0, "Troop Hit", {100, 100, 50});
   const std::string troopList = troopPage.Finish();
 
+  namespace actor = chunk::Actor;
   const std::string actors = Array({
-      Chunks().Str(0x01, "Alex").Str(0x03, "Hero1").Int(0x04, 0).Str(0x0F, "Hero1").Finish(),
-      Chunks().Str(0x01, "Bea").Str(0x03, "Ch\xE9ri").Str(0x0F, "").Finish(),
-  });
-  const std::string skills = Array({Chunks().Str(0x01, "Fire").Raw(0x10, SoundStruct("Fire1")).Finish()});
-  const std::string enemies = Array({Chunks().Str(0x01, "Slime").Str(0x02, "Slime").Finish()});
-  const std::string troops = Array({Chunks().Str(0x01, "Slimes")
-                                        .Raw(0x0B, Array({Chunks()
-                                                              .Int(0x0B, static_cast<std::int64_t>(troopList.size()))
-                                                              .Raw(0x0C, troopList)
-                                                              .Finish()}))
-                                        .Finish()});
-  const std::string terrains = Array({
-      Chunks().Str(0x01, "Grass").Str(0x04, "Grass").Raw(0x0F, SoundStruct("Step")).Finish(),
-      Chunks().Str(0x01, "Framed").Str(0x04, "NotUsed").Int(0x11, 1).Str(0x15, "FrameA")
-          .Int(0x1E, 1).Str(0x1F, "FrameB").Finish(),
-  });
-  const std::string animations = Array({
-      Chunks().Str(0x01, "Hit").Str(0x02, "Hit1")
-          .Raw(0x06, Array({Chunks().Int(0x01, 2).Raw(0x02, SoundStruct("Hit sound")).Finish()}))
+      Chunks().Str(actor::kName, "Alex").Str(actor::kCharacterName, "Hero1").Int(actor::kCharacterIndex, 0)
+          .Str(actor::kFaceName, "Hero1").Finish(),
+      Chunks().Str(actor::kName, "Bea").Str(actor::kCharacterName, "Ch\xE9ri").Str(actor::kFaceName, "")
           .Finish(),
-      Chunks().Str(0x01, "Big").Str(0x02, "Big").Int(0x03, 1).Finish(),
   });
-  const std::string chipsets = Array({Chunks().Str(0x01, "World").Str(0x02, "World").Finish()});
+  const std::string skills = Array({Chunks().Str(chunk::Skill::kName, "Fire")
+                                        .Raw(chunk::Skill::kSoundEffect, SoundStruct("Fire1")).Finish()});
+  const std::string enemies =
+      Array({Chunks().Str(chunk::Enemy::kName, "Slime").Str(chunk::Enemy::kBattlerName, "Slime").Finish()});
+  namespace page = chunk::TroopPage;
+  const std::string troopPages =
+      Array({Chunks()
+                 .Int(page::kEventCommandsSize, static_cast<std::int64_t>(troopList.size()))
+                 .Raw(page::kEventCommands, troopList)
+                 .Finish()});
+  const std::string troops =
+      Array({Chunks().Str(chunk::Troop::kName, "Slimes").Raw(chunk::Troop::kPages, troopPages).Finish()});
+  namespace terrain = chunk::Terrain;
+  const std::string terrains = Array({
+      Chunks().Str(terrain::kName, "Grass").Str(terrain::kBackgroundName, "Grass")
+          .Raw(terrain::kFootstep, SoundStruct("Step")).Finish(),
+      Chunks().Str(terrain::kName, "Framed").Str(terrain::kBackgroundName, "NotUsed")
+          .Int(terrain::kBackgroundType, value::Terrain::kBackgroundFrame)
+          .Str(terrain::kBackgroundAName, "FrameA")
+          .Int(terrain::kBackgroundB, 1).Str(terrain::kBackgroundBName, "FrameB").Finish(),
+  });
+  namespace animation = chunk::Animation;
+  namespace timing = chunk::AnimationTiming;
+  const std::string timings =
+      Array({Chunks().Int(timing::kFrame, 2).Raw(timing::kSe, SoundStruct("Hit sound")).Finish()});
+  const std::string animations = Array({
+      Chunks().Str(animation::kName, "Hit").Str(animation::kAnimationName, "Hit1")
+          .Raw(animation::kTimings, timings)
+          .Finish(),
+      Chunks().Str(animation::kName, "Big").Str(animation::kAnimationName, "Big").Int(animation::kLarge, 1)
+          .Finish(),
+  });
+  namespace chipset = chunk::Chipset;
+  const std::string chipsets =
+      Array({Chunks().Str(chipset::kName, "World").Str(chipset::kChipsetName, "World").Finish()});
+  namespace sys = chunk::System;
   const std::string system = Chunks()
-                                 .Str(0x0B, "Boat")
-                                 .Str(0x11, "Title")
-                                 .Str(0x12, "Game Over")
-                                 .Str(0x13, "System")
-                                 .Str(0x14, "Sys2")
-                                 .Raw(0x1F, SoundStruct("Opening"))
-                                 .Raw(0x20, SoundStruct("(OFF)"))
-                                 .Raw(0x29, SoundStruct("Cursor"))
-                                 .Int(0x63, 1)
-                                 .Str(0x64, "Frame1")
+                                 .Str(sys::kBoatName, "Boat")
+                                 .Str(sys::kTitleName, "Title")
+                                 .Str(sys::kGameoverName, "Game Over")
+                                 .Str(sys::kSystemName, "System")
+                                 .Str(sys::kSystem2Name, "Sys2")
+                                 .Raw(sys::kTitleMusic, SoundStruct("Opening"))
+                                 .Raw(sys::kBattleMusic, SoundStruct("(OFF)"))
+                                 .Raw(sys::kCursorSe, SoundStruct("Cursor"))
+                                 .Int(sys::kShowFrame, 1)
+                                 .Str(sys::kFrameName, "Frame1")
                                  .Finish();
+  namespace common = chunk::CommonEvent;
   const std::string commonEvents = Array({Chunks()
-                                              .Str(0x01, "Intro")
-                                              .Int(0x0B, 5)
-                                              .Int(0x15, static_cast<std::int64_t>(introList.size()))
-                                              .Raw(0x16, introList)
+                                              .Str(common::kName, "Intro")
+                                              .Int(common::kTrigger, 5)
+                                              .Int(common::kEventCommandsSize,
+                                                   static_cast<std::int64_t>(introList.size()))
+                                              .Raw(common::kEventCommands, introList)
                                               .Finish()});
+  namespace battler = chunk::BattlerAnimation;
+  namespace pose = chunk::BattlerAnimationPose;
+  namespace weapon = chunk::BattlerAnimationWeapon;
   const std::string battlerAnimations = Array({Chunks()
-      .Str(0x01, "Soldier")
-      .Raw(0x0A, Array({Chunks().Str(0x01, "Idle").Str(0x02, "Soldier").Int(0x04, 0).Finish(),
-                        Chunks().Str(0x01, "Cast").Str(0x02, "Ignored").Int(0x04, 1).Finish()}))
-      .Raw(0x0B, Array({Chunks().Str(0x01, "Sword").Str(0x02, "Sword").Finish()}))
+      .Str(battler::kName, "Soldier")
+      .Raw(battler::kPoses,
+           Array({Chunks().Str(pose::kName, "Idle").Str(pose::kBattlerName, "Soldier")
+                      .Int(pose::kAnimationType, value::BattlerAnimationPose::kCharacter).Finish(),
+                  Chunks().Str(pose::kName, "Cast").Str(pose::kBattlerName, "Ignored")
+                      .Int(pose::kAnimationType, value::BattlerAnimationPose::kBattleAnimation).Finish()}))
+      .Raw(battler::kWeapons,
+           Array({Chunks().Str(weapon::kName, "Sword").Str(weapon::kWeaponName, "Sword").Finish()}))
       .Finish()});
-  return lcf::Header("LcfDataBase") + Chunks()
-                                          .Raw(0x0B, actors)
-                                          .Raw(0x0C, skills)
-                                          .Raw(0x0E, enemies)
-                                          .Raw(0x0F, troops)
-                                          .Raw(0x10, terrains)
-                                          .Raw(0x13, animations)
-                                          .Raw(0x14, chipsets)
-                                          .Raw(0x16, system)
-                                          .Raw(0x19, commonEvents)
-                                          .Raw(0x1D, Chunks().Finish())
-                                          .Raw(0x20, battlerAnimations)
+  namespace database = chunk::Database;
+  return Header(kDatabaseSignature) + Chunks()
+                                          .Raw(database::kActors, actors)
+                                          .Raw(database::kSkills, skills)
+                                          .Raw(database::kEnemies, enemies)
+                                          .Raw(database::kTroops, troops)
+                                          .Raw(database::kTerrains, terrains)
+                                          .Raw(database::kAnimations, animations)
+                                          .Raw(database::kChipsets, chipsets)
+                                          .Raw(database::kSystem, system)
+                                          .Raw(database::kCommonEvents, commonEvents)
+                                          .Raw(database::kBattleCommands, Chunks().Finish())
+                                          .Raw(database::kBattlerAnimations, battlerAnimations)
                                           .Finish();
 }
 
 inline std::string Map1() {
-  const std::string route = MoveRoute(Moves().Plain(1).Graphic("Walker", 2).Switch(32, 3).Sound("Step"));
+  const std::string route =
+      MoveRoute(Moves().Plain(kMoveRight).Graphic("Walker", 2).Switch(kMoveSwitchOn, 3).Sound("Step"));
   const std::string staleRoute = MoveRoute(Moves().Graphic("StaleRoute", 0));
   lcf::Commands first;
   first.Add(kChangeFace, 0, "Face A", {0, 0, 0});
   first.Add(kChangeFace, 0, "", {0, 0, 0});
   first.Add(kPlaySound, 0, "Door", {100, 100, 50});
-  first.Add(10, 0, "", {});
+  first.Add(kEnd, 0, "", {});
   Moves packed;
-  packed.Graphic("Packed Hero", 1).Plain(11).Sound("Packed Step");
+  packed.Graphic("Packed Hero", 1).Plain(kMoveForward).Sound("Packed Step");
   std::vector<std::int64_t> moveParams = {10005, 8, 0, 0};
   moveParams.insert(moveParams.end(), packed.Params().begin(), packed.Params().end());
   lcf::Commands second;
   second.Add(kMoveEvent, 0, "", moveParams);
-  second.Add(kBattle, 0, "Arena", {0, 1, 1, 0, 0});
-  second.Add(kBattle, 0, "NotThis", {0, 1, 0, 0, 0});
-  second.Add(kParallax, 0, "Clouds", {0, 0, 0, 0, 0, 0});
-  second.Add(kBattleBackground, 0, "Ruins", {});
-  second.Add(kSystemGraphics, 0, "Blue", {0, 0});
+  second.Add(kEnemyEncounter, 0, "Arena", {0, 1, 1, 0, 0});
+  second.Add(kEnemyEncounter, 0, "NotThis", {0, 1, 0, 0, 0});
+  second.Add(kChangeParallax, 0, "Clouds", {0, 0, 0, 0, 0, 0});
+  second.Add(kChangeBattleBackground, 0, "Ruins", {});
+  second.Add(kChangeSystemGraphics, 0, "Blue", {0, 0});
   second.Add(kChangeHeroGraphic, 0, "Hero2", {1, 0, 0});
   second.Add(kChangeHeroFace, 0, "Face B", {1, 0});
-  second.Add(kChangeVehicle, 0, "Ship", {1, 0});
-  second.Add(kSystemMusic, 0, "Battle Theme", {0, 0, 100, 100, 50});
-  second.Add(kSystemSound, 0, "Buzz", {3, 100, 100, 50});
+  second.Add(kChangeVehicleGraphic, 0, "Ship", {1, 0});
+  second.Add(kChangeSystemMusic, 0, "Battle Theme", {0, 0, 100, 100, 50});
+  second.Add(kChangeSystemSound, 0, "Buzz", {3, 100, 100, 50});
   second.Add(kPlayMusic, 0, "Town Theme", {0, 100, 100, 50});
-  second.Add(10, 0, "", {});
+  second.Add(kEnd, 0, "", {});
   return MapUnit(true, "Sky",
-                 {Event("Guard", {Page("People1", 6, &route, first)}),
-                  Event("EV0002", {Page("", 1, &staleRoute, second)})});
+                 {Event("Guard", {Page("People1", value::EventPage::kMoveCustom, &route, first)}),
+                  Event("EV0002", {Page("", value::EventPage::kMoveRandom, &staleRoute, second)})});
 }
 
 inline std::string Map2() {
   lcf::Commands none;
-  none.Add(10, 0, "", {});
-  return MapUnit(false, "NoSky", {Event("EV0001", {Page("", 1, nullptr, none)})});
+  none.Add(kEnd, 0, "", {});
+  return MapUnit(false, "NoSky", {Event("EV0001", {Page("", value::EventPage::kMoveRandom, nullptr, none)})});
 }
 
 }  // namespace sample
