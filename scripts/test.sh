@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native tests, a short fuzzing pass over the
-# parsers of untrusted data, and the Windows side cross-built with MinGW and
-# run under Wine on a private virtual display.
+# parsers of untrusted data, the Windows side cross-built with MinGW and run
+# under Wine on a private virtual display, and the Debian package and the
+# Windows zip as a user takes them (scripts/check-packages.sh).
 #   QF_SKIP_WINDOWS=1  leaves out the Windows side
 #   QF_FUZZ_SECONDS=N  seconds per fuzz target (default 20)
 set -uo pipefail
@@ -22,6 +23,20 @@ cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
 
 step "native tests"
 ctest --test-dir "$top/build" --output-on-failure -j"$jobs" || status=1
+
+# package BUILD GENERATOR: makes the package in BUILD/packages and prints its path.
+package() {
+  rm -rf "$1/packages"
+  (cd "$1" && cpack -G "$2" >"$1/cpack-$2.log" 2>&1) || { cat "$1/cpack-$2.log"; return 1; }
+  find "$1/packages" -maxdepth 1 -name "*.${2,,}" | head -n 1
+}
+
+step "Debian package"
+if deb=$(package "$top/build" DEB) && [ -n "$deb" ]; then
+  "$top/scripts/check-packages.sh" deb "$deb" || status=1
+else
+  echo "cpack -G DEB failed"; status=1
+fi
 
 step "fuzzing"
 if cmake -S "$top" -B "$top/build-fuzz" -DQF_FUZZ=ON -DQF_BUILD_TESTS=OFF -DQF_BUILD_BENCH=OFF \
@@ -58,7 +73,15 @@ if [ "${QF_SKIP_WINDOWS:-0}" != 1 ]; then
     if "$top/scripts/runs-32bit"; then
       step "Windows tests (Wine)"
       "$top/scripts/with-xvfb" ctest --test-dir "$top/build-win" --output-on-failure || status=1
+    fi
+    step "Windows zip"
+    if zip=$(package "$top/build-win" ZIP) && [ -n "$zip" ]; then
+      # It checks the contents everywhere and runs the programs where 32-bit ones run.
+      "$top/scripts/with-xvfb" "$top/scripts/check-packages.sh" zip "$zip" || status=1
     else
+      echo "cpack -G ZIP failed"; status=1
+    fi
+    if ! "$top/scripts/runs-32bit"; then
       # The same tests of the same code, as a 64-bit build, so that they
       # still run; the 32-bit program above is built but not run.
       echo "This machine cannot run 32-bit programs: the Windows tests run as a 64-bit build under 64-bit Wine."

@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "Pipeline.h"
 #include "Platform.h"
+#include "QuillfenVersion.h"
 #include "ReportCommand.h"
 #include "TextCompare.h"
 
@@ -123,6 +124,7 @@ class Session {
     auto finish = [&](int code) {
       host.EndProgress();
       if (o_.json) {
+        report["version"] = QF_VERSION;
         report["project"] = host.ProjectFolder();
         report["rtp"] = scanner.State().rtpPath;
         report["found"] = host.Found();
@@ -268,6 +270,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
                "and copies them in."};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "help for every command");
+  app.set_version_flag("--version", "quillfen " QF_VERSION, "print the version and exit");
 
   CommonOptions scanOptions;
   bool words = false;
@@ -323,6 +326,9 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     return kOk;
   } catch (const CLI::CallForAllHelp&) {
     out << app.help("", CLI::AppFormatMode::All);
+    return kOk;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << "\n";
     return kOk;
   } catch (const CLI::ParseError& e) {
     // Help of a subcommand arrives as CallForHelp from that subcommand.

@@ -10,6 +10,7 @@
 #include "Import.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "QuillfenVersion.h"
 #include "Report.h"
 #include "TextDecode.h"
 
@@ -67,7 +68,8 @@ struct Stop {
 int Stopped(const ReportOptions& o, const Stop& stop, std::ostream& out, std::ostream& err) {
   err << stop.title << ": " << stop.message << "\n";
   if (o.json) {
-    json j = {{"project", o.project},
+    json j = {{"version", QF_VERSION},
+              {"project", o.project},
               {"errors", json::array({{{"title", stop.title}, {"message", stop.message}}})},
               {"exitCode", stop.code}};
     out << Dump(j) << "\n";
@@ -148,7 +150,7 @@ json ReportJson(const report::Report& r, const Setup& s) {
     one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
     problems.push_back(one);
   }
-  return {{"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder}, {"encoding", r.encoding},
+  return {{"version", QF_VERSION},     {"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder}, {"encoding", r.encoding},
           {"rpg2003", r.is2003},       {"references", refs},  {"needed", r.needed},
           {"missing", r.missing},      {"unused", r.unused},  {"dynamic", r.dynamic.size()},
           {"dynamicNames", dynamic},   {"problems", problems}};
@@ -263,7 +265,8 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
       for (const Message& m : list) a.push_back({{"title", m.title}, {"message", m.message}});
       return a;
     };
-    json j = {{"project", s.projectShown}, {"rtp", RtpShown(s)},      {"needed", r.needed},
+    json j = {{"version", QF_VERSION},     {"project", s.projectShown},
+              {"rtp", RtpShown(s)},        {"needed", r.needed},
               {"selected", selected},      {"stillMissing", stillMissing},
               {"dynamic", dynamicCount},   {"errors", messages(host.Stops())},
               {"messages", messages(host.Infos())}, {"exitCode", code}};

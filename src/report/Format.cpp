@@ -1,6 +1,7 @@
 // The report as text and as an HTML page.
 #include <sstream>
 
+#include "QuillfenVersion.h"
 #include "Report.h"
 
 namespace quillfen::report {
@@ -147,7 +148,7 @@ std::string FormatHtml(const Report& report, const std::string& project, const s
     for (const lcf::Problem& p : report.problems) out << "<li>" << Escape(ProblemText(p)) << "</li>\n";
     out << "</ul>\n";
   }
-  out << "</body></html>\n";
+  out << "<p><small>Written by Quillfen " QF_VERSION ".</small></p>\n</body></html>\n";
   return out.str();
 }
 

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
 
 #include "Demo.h"
 #include "ProgramRun.h"
+#include "QuillfenVersion.h"
 
 namespace fs = std::filesystem;
 
@@ -334,6 +337,66 @@ TEST_F(Cli, ScansTheRealTestGameAgainstTheFreeRtp) {
   EXPECT_NE(r.out.find("System\\System.png\n"), std::string::npos);
   EXPECT_NE(r.out.find("ChipSet\\World.png\n"), std::string::npos);
   EXPECT_GT(std::count(r.out.begin(), r.out.end(), '\n'), 20);
+}
+
+// One version everywhere: --version, every JSON object of every command
+// (also those of a command that stops early) and the HTML report.
+TEST_F(Cli, EveryOutputNamesTheBuildsVersion) {
+  Result r = RunPlain("--version");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "quillfen " QF_VERSION "\n");
+
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  const std::string html = (root_ / "report.html").string();
+  const std::vector<std::vector<std::string>> commands = {
+      {"scan", demo.projectFolder, "--rtp", demo.rtpFolder, "--json"},
+      {"scan", (root_ / "nothing").string(), "--json"},
+      {"import", demo.projectFolder, "--rtp", demo.rtpFolder, "--json", "--all"},
+      {"import", demo.projectFolder, "--exact", "--rtp", demo.rtpFolder, "--json", "--all"},
+      {"report", demo.projectFolder, "--rtp", demo.rtpFolder, "--json", "--html", html},
+      {"report", (root_ / "nothing").string(), "--json"}};
+  for (const auto& args : commands) {
+    // report and import --exact take no --scratch.
+    std::string cmd = QF_QUILLFEN;
+    for (const auto& a : args) {
+      cmd += " ";
+      cmd += Quote(a);
+    }
+    r = Exec(cmd);
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j.value("version", ""), QF_VERSION) << cmd << "\n" << r.out;
+  }
+  EXPECT_NE(ReadAll(html).find("Written by Quillfen " QF_VERSION "."), std::string::npos);
+}
+
+// The bash completion offers every option each command takes.
+TEST_F(Cli, BashCompletionKnowsEveryOption) {
+  const std::string script = ReadAll(QF_COMPLETION);
+  ASSERT_FALSE(script.empty());
+  const std::regex longOption("--[a-z][a-z-]*");
+  for (const std::string command : {"scan", "import", "report", "demo"}) {
+    const std::regex block(command + "\\) options='([^']*)'");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(script, m, block)) << command;
+    std::string offered = m[1].str() + " ";
+    std::replace(offered.begin(), offered.end(), '\n', ' ');
+    Result r = RunPlain(command + " --help");
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::set<std::string> options;
+    for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), longOption);
+         it != std::sregex_iterator(); ++it) {
+      options.insert(it->str());
+    }
+    EXPECT_GT(options.size(), 1u) << r.out;
+    for (const std::string& option : options) {
+      EXPECT_NE(offered.find(option + " "), std::string::npos) << command << " " << option;
+    }
+  }
+  Result r = RunPlain("--help");
+  for (const std::string option : {"--help-all", "--version"}) {
+    EXPECT_NE(r.out.find(option), std::string::npos);
+    EXPECT_NE(script.find(option), std::string::npos);
+  }
 }
 
 }  // namespace
