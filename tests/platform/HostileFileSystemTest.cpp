@@ -277,6 +277,39 @@ TEST(FileSystem, CopyWithoutLinksOnAFullDiskLeavesNothing) {
   EXPECT_EQ(dir.Read("small/mine.png"), "kept");
 }
 
+// UTF-16 of ASCII text and the given extra code units, either byte order.
+std::string Utf16(const std::string& ascii, bool bigEndian, std::initializer_list<char16_t> extra = {}) {
+  std::string out;
+  auto put = [&](char16_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  for (char c : ascii) put(static_cast<char16_t>(c));
+  for (char16_t u : extra) put(u);
+  return out;
+}
+
+// A UTF-16 RPG_RT.ini (as Windows tools may save it) gets the key in UTF-16
+// of its own byte order, and every other character back as it was, also
+// one outside the basic plane and a lone surrogate.
+TEST(Platform, AUtf16ConfigurationGetsItsKeyInUtf16) {
+  TempFolder dir;
+  auto writer = MakeIniWriter();
+  for (bool bigEndian : {false, true}) {
+    const std::string before = Utf16("", bigEndian, {0xFEFF}) + Utf16("[RPG_RT]\r\nGameTitle=", bigEndian) +
+                               Utf16("", bigEndian, {0x30D2, 0xD83D, 0xDE00, 0xDC00}) +
+                               Utf16("\r\n", bigEndian);
+    dir.Write("RPG_RT.ini", before);
+    ASSERT_TRUE(writer->WriteInteger(dir / "RPG_RT.ini", "RPG_RT", "FullPackageFlag", 1));
+    EXPECT_EQ(dir.Read("RPG_RT.ini"), before + Utf16("FullPackageFlag=1\r\n", bigEndian));
+  }
+  // Half a character at the end: left alone rather than guessed at.
+  dir.Write("RPG_RT.ini", Utf16("", false, {0xFEFF}) + Utf16("[RPG_RT]", false) + "x");
+  EXPECT_FALSE(writer->WriteInteger(dir / "RPG_RT.ini", "RPG_RT", "FullPackageFlag", 1));
+  EXPECT_EQ(dir.Read("RPG_RT.ini").size(), 19u);
+}
+
 #else  // _WIN32
 
 // A symbolic link under a scratch file's name is refused, not written
