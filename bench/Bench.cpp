@@ -4,10 +4,15 @@
 //   quillfen-bench [--dir DIR] [--size MB] [--runs N] [--scan-only]
 //
 // --scan-only times the full scan and nothing else, for profiling it.
+// Both print the scan's peak memory against its bound (1.2 times the
+// largest input file plus the word list); --size 2000 makes the 2 GB case.
 //
 // The project is generated once under DIR and reused while its marker file
 // says it was made with the same options and generator version (raise
 // that number whenever the generator's output changes).
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -137,6 +142,7 @@ void PrepareData(const Options& o, const SyntheticOptions& synthetic) {
 struct ProjectFiles {
   std::vector<std::string> paths;  // in the build's order
   std::uint64_t bytes = 0;
+  std::uint64_t largest = 0;
 };
 
 ProjectFiles ListProjectFiles(const FileSystem& fs, const std::string& project) {
@@ -145,11 +151,34 @@ ProjectFiles ListProjectFiles(const FileSystem& fs, const std::string& project) 
     if (fs.FileExists(project + name)) files.paths.push_back(project + name);
   }
   for (const std::string& name : fs.FindFiles(project + "*.lmu")) files.paths.push_back(project + name);
-  for (const std::string& path : files.paths) files.bytes += fs.LoadFile(path).size();
+  for (const std::string& path : files.paths) {
+    const std::uint64_t size = fs.OpenRead(path)->Size();
+    files.bytes += size;
+    files.largest = std::max(files.largest, size);
+  }
   return files;
 }
 
 const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+
+// The most memory the process has held so far, in bytes.
+std::uint64_t PeakMemory() {
+  struct rusage usage;
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+}
+
+// The peak the scan added to what the program held before it (the scan
+// is the first thing that holds data) against 1.2 x the largest input +
+// the word list (its texts and their strings).
+void PrintPeakMemory(std::uint64_t before, std::uint64_t peak, std::uint64_t largest, std::uint64_t wordBytes) {
+  const double bound = 1.2 * static_cast<double>(largest) + static_cast<double>(wordBytes);
+  const double added = static_cast<double>(peak - std::min(peak, before));
+  std::printf("%-38s %10.1f MB  <= %.1f MB %s\n", "      peak memory the scan added", added / 1e6, bound / 1e6,
+              Verdict(added <= bound));
+  std::printf("      peak %.1f MB over %.1f MB before; largest input %.1f MB, word list %.1f MB\n", peak / 1e6,
+              before / 1e6, largest / 1e6, wordBytes / 1e6);
+}
 
 }  // namespace
 
@@ -192,9 +221,19 @@ int main(int argc, char** argv) {
     SilentHost host(project);
     Scanner scanner(ScanEnvironment{*fs, *registry, scratch}, host);
     scanner.LoadToolLocations();
+    const std::uint64_t beforeScan = PeakMemory();
     const std::clock_t cpuStart = std::clock();
     const double scan = Best(o.runs, [&] { scanner.StartScan(); });
     const double scanCpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC / o.runs;
+    const std::uint64_t scanPeak = PeakMemory();
+    // The word list as the scan holds it, measured apart (the scan empties it).
+    std::uint64_t wordBytes = 0;
+    {
+      StringList counted(true);
+      ExtractWordsFromData(BuildProjectData(*fs, project, BuildOptions{scratch, nullptr, nullptr}).Joined(), counted,
+                           [](int) {});
+      for (const std::string& word : counted.Items()) wordBytes += sizeof(std::string) + word.capacity();
+    }
     if (!host.stops.empty()) {
       std::fprintf(stderr, "the scan reported: %s\n", host.stops.front().c_str());
       return 1;
@@ -202,6 +241,7 @@ int main(int argc, char** argv) {
     if (o.scanOnly) {
       std::printf("%-38s %10.3f s\n", "(a) full scan", scan);
       std::printf("%-38s %10.3f s\n", "      processor time of one scan", scanCpu);
+      PrintPeakMemory(beforeScan, scanPeak, files.largest, wordBytes);
       return 0;
     }
 
@@ -221,7 +261,7 @@ int main(int argc, char** argv) {
     // The least any build must add to reading: writing the data once.
     const double write = Best(o.runs, [&] { fs->SaveFileParts(scratch + "bench-write.buf", data.Parts()); });
     fs->DeleteFile(scratch + "bench-write.buf");
-    const std::size_t dataBytes = data.Size();
+    const std::uint64_t dataBytes = data.Size();
     data.Release();
 
     // (b) Reading the same files and nothing else.
@@ -249,6 +289,7 @@ int main(int argc, char** argv) {
     std::printf("%-38s %12s   %s\n", "", "time", "target");
     std::printf("%-38s %10.3f s\n", "(a) full scan", scan);
     std::printf("%-38s %10.3f s   (all threads, mean)\n", "      processor time of one scan", scanCpu);
+    PrintPeakMemory(beforeScan, scanPeak, files.largest, wordBytes);
     std::printf("%-38s %10.3f s\n", "      build project data", build);
     std::printf("%-38s %10.3f s   (for comparison)\n", "        writing the same bytes once", write);
     std::printf("%-38s %10.3f s   (%zu words)\n", "      extract words", extract, static_cast<std::size_t>(words.Count()));

@@ -107,8 +107,9 @@ class Session {
     try {
       scratch = ChooseScratchFolder(o_.scratch, note);
     } catch (const std::exception& e) {
+      // Refused like a failed build: nothing is written anywhere else.
       err_ << "quillfen: " << e.what() << "\n";
-      return kUsage;
+      return kFailed;
     }
     if (!note.empty()) err_ << "quillfen: " << note << "\n";
 

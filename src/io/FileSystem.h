@@ -88,6 +88,10 @@ class FileSystem {
   virtual std::unique_ptr<FileReader> OpenRead(const std::string& path) const = 0;
   // By default the parts are gathered and saved at the end.
   virtual std::unique_ptr<FileWriter> OpenWrite(const std::string& path);
+  // A scratch file to write: never through a link, never into a file that
+  // is not our own, in a folder others cannot meddle with; FileError saying
+  // why otherwise. By default the same as OpenWrite.
+  virtual std::unique_ptr<FileWriter> CreateScratch(const std::string& path) { return OpenWrite(path); }
 
   // These report failure by their result, as the Win32 calls do.
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -96,7 +100,8 @@ class FileSystem {
 
   // Exclusive hold on a scratch file against other processes and other
   // scans in this one; nullptr when someone else holds it. The file itself
-  // stays readable and writable through the other operations.
+  // stays readable and writable through the other operations. Where the
+  // platform can, the hold is on the file's folder and creates no file.
   virtual std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) = 0;
 };
 

@@ -16,19 +16,27 @@ std::string ChooseScratchFolderFrom(const std::optional<std::string>& explicitFo
     if (!scratch::CanWriteIn(folder, error)) {
       throw FileError("The scratch folder '" + folder + "' is not writable: " + error);
     }
+    if (std::string problem = scratch::SafetyProblem(folder); !problem.empty()) {
+      throw FileError("The scratch folder '" + folder + "' is refused: " + problem);
+    }
     return folder;
   }
+  std::string why;
   if (!executableFolder.empty() && scratch::CanWriteIn(executableFolder, error)) {
-    return executableFolder;
+    why = scratch::SafetyProblem(executableFolder);
+    if (why.empty()) return executableFolder;
+  } else {
+    why = "is not writable";
   }
 
   const std::string cache = scratch::UserCacheFolder();
-  if (!scratch::MakeFolders(cache, error) || !scratch::CanWriteIn(cache, error)) {
-    throw FileError("Neither the program's folder '" + executableFolder +
-                    "' nor the cache folder '" + cache + "' is writable for the scratch files");
+  if (!scratch::MakePrivateFolder(cache, error) || !scratch::CanWriteIn(cache, error)) {
+    throw FileError("Neither the program's folder '" + executableFolder + "' nor the cache folder '" +
+                    cache + "' can hold the scratch files: " + error);
   }
-  note = "The program's folder '" + executableFolder +
-         "' is not writable, so the scratch files go to '" + cache + "' instead.";
+  note = "The program's folder '" + executableFolder + "' " +
+         (why == "is not writable" ? why : "is no safe place (" + why + ")") +
+         ", so the scratch files go to '" + cache + "' instead.";
   return cache;
 }
 

@@ -31,13 +31,15 @@ void Importer::CopyFiles(const std::vector<std::string>& entries, const std::str
 }
 
 void Importer::AddHarmony(const std::string& projectFolder) {
-  if (!registry_.KeyExists(kToolKey)) {
+  // Read again: the editor may have been installed since start-up. Without
+  // a folder there is no source: "\Harmony.dll" would name the root's.
+  const std::optional<std::string> editor =
+      registry_.KeyExists(kToolKey) ? registry_.ReadString(kToolKey, kEditorValue) : std::nullopt;
+  if (!editor || editor->empty()) {
     reporter_.ReportStop(msg::kAppPathTitle, msg::kAppPath);
     return;
   }
-  // Read again: the editor may have been installed since start-up.
-  const std::string editor = registry_.ReadString(kToolKey, kEditorValue).value_or("");
-  if (!fs_.CopyFile(editor + "\\" + "Harmony.dll", projectFolder + "Harmony.dll",
+  if (!fs_.CopyFile(*editor + "\\" + "Harmony.dll", projectFolder + "Harmony.dll",
                     /*failIfExists=*/false)) {
     reporter_.ReportStop(msg::kCopyHarmonyTitle, msg::kCopyHarmony);
   }

@@ -192,7 +192,7 @@ std::size_t StripMarkers(char* data, const std::size_t size) {
 
 std::string ProjectDataBuffer::Joined() const {
   std::string joined;
-  joined.reserve(size_);
+  joined.reserve(static_cast<std::size_t>(size_));
   for (std::string_view part : parts_) joined.append(part);
   return joined;
 }
@@ -223,6 +223,9 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
   std::shared_ptr<char> Take(std::size_t size) {
     std::unique_lock<std::mutex> lock(mutex_);
     returned_.wait(lock, [&] { return lent_ == 0 || lent_ + size <= kOutstanding; });
+    // Room for every block to come back, made here: the return runs in a
+    // deleter, where allocating could only end the program.
+    free_.reserve(free_.size() + lentBlocks_ + 1);
     Block block;
     // The smallest kept block that is large enough.
     auto best = free_.end();
@@ -235,6 +238,7 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
       kept_ -= block.capacity;
     }
     lent_ += size;
+    ++lentBlocks_;
     lock.unlock();
     if (!block.data) {
       try {
@@ -247,7 +251,14 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
     }
     char* data = block.data.get();
     auto pool = shared_from_this();
-    auto owner = std::make_shared<Block>(std::move(block));
+    std::shared_ptr<Block> owner;
+    try {
+      owner = std::make_shared<Block>(std::move(block));
+    } catch (...) {
+      Return(std::move(block), size);  // untouched: the allocation failed first
+      throw;
+    }
+    // Should this allocation fail, the deleter runs and the block comes back.
     return std::shared_ptr<char>(data, [pool, owner, size](char*) { pool->Return(std::move(*owner), size); });
   }
 
@@ -257,11 +268,12 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
     std::size_t capacity = 0;
   };
 
-  void Return(Block block, std::size_t size) {
+  void Return(Block block, std::size_t size) noexcept {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       lent_ -= size;
-      if (block.data && kept_ + block.capacity <= kOutstanding) {
+      --lentBlocks_;
+      if (block.data && kept_ + block.capacity <= kOutstanding && free_.size() < free_.capacity()) {
         kept_ += block.capacity;
         free_.push_back(std::move(block));
       }
@@ -274,6 +286,7 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
   std::vector<Block> free_;
   std::size_t kept_ = 0;
   std::size_t lent_ = 0;
+  std::size_t lentBlocks_ = 0;
 };
 
 CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool) {
@@ -433,11 +446,15 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
     std::unique_ptr<FileWriter>& out;
     bool done = false;
     ~Cleanup() {
-      if (!done && out) {
-        out.reset();
-        fs.DeleteFile(dataFile);
+      // Resolving a path allocates; a failure here must not end the program.
+      try {
+        if (!done && out) {
+          out.reset();
+          fs.DeleteFile(dataFile);
+        }
+        fs.DeleteFile(workFile);
+      } catch (...) {
       }
-      fs.DeleteFile(workFile);
     }
   } cleanup{fs, workFile, dataFile, out};
   // Stopped before the cleanup closes the file it writes to.
@@ -447,7 +464,7 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
     CleanedFile file = ReadCleaned(fs, path, pool.get());
     const std::uint64_t offset = joined.Size();  // the file's place in the scratch file
     joined.Add(file, options.keep);
-    if (!out) out = fs.OpenWrite(dataFile);
+    if (!out) out = fs.CreateScratch(dataFile);
     jobs.Add(*out, offset, std::move(file));
   };
   auto status = [&](std::string_view text) {
@@ -466,7 +483,7 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
     status("Building " + name + "...");
     append(projectFolder + name);
   }
-  if (!out) out = fs.OpenWrite(dataFile);
+  if (!out) out = fs.CreateScratch(dataFile);
   jobs.Finish();
   out->Finish(joined.Size());
   cleanup.done = true;

@@ -2,6 +2,7 @@
 // out, joined into the scratch file "~prtmp.buf".
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -44,7 +45,8 @@ struct CleanedFile {
 // moves while more is added.
 class ProjectDataBuffer {
  public:
-  std::size_t Size() const { return size_; }
+  // 64-bit on every target: data that is not kept can pass 4 GiB.
+  std::uint64_t Size() const { return size_; }
   // Empty when the build did not keep the data.
   const std::vector<std::string_view>& Parts() const { return parts_; }
   std::string Joined() const;
@@ -55,7 +57,7 @@ class ProjectDataBuffer {
  private:
   std::vector<std::shared_ptr<const char>> blocks_;
   std::vector<std::string_view> parts_;
-  std::size_t size_ = 0;
+  std::uint64_t size_ = 0;
 };
 
 // Receives each cleaned file once it is written: the hand that passes it

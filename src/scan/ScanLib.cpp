@@ -347,12 +347,13 @@ void CollectWords(const char* bytes, std::size_t begin, std::size_t end, const c
 // block of the seven passes, when it changes, held back at 100.
 class ProgressSchedule {
  public:
-  explicit ProgressSchedule(std::size_t size) : size_(size) {}
+  // Positions are 64-bit on every target: the project data can pass 4 GiB.
+  explicit ProgressSchedule(std::uint64_t size) : size_(size) {}
 
   // Reports the values of every block that starts at or before position.
-  void ReportUpTo(std::size_t position, const ProgressSink& progress) {
+  void ReportUpTo(std::uint64_t position, const ProgressSink& progress) {
     while (pass_ < kBlockSizes.size()) {
-      const std::size_t s = kBlockSizes[pass_];
+      const std::uint64_t s = kBlockSizes[pass_];
       if (next_ + s > size_) {
         ++pass_;
         continue;
@@ -370,9 +371,9 @@ class ProgressSchedule {
   }
 
  private:
-  std::size_t size_;
+  std::uint64_t size_;
   std::size_t pass_ = 0;
-  std::size_t next_ = 0;
+  std::uint64_t next_ = 0;
   int last_ = 0;
 };
 
@@ -507,7 +508,7 @@ std::vector<std::string> WordPieces::Finish() {
   return merged;
 }
 
-void ReportExtractionProgress(std::size_t size, const ProgressSink& progress) {
+void ReportExtractionProgress(std::uint64_t size, const ProgressSink& progress) {
   if (!progress) return;
   ProgressSchedule schedule(size);
   schedule.ReportUpTo(size, progress);

@@ -44,7 +44,7 @@ class WordPieces {
 };
 
 // The gauge values an extraction of size bytes shows, all at once.
-void ReportExtractionProgress(std::size_t size, const ProgressSink& progress);
+void ReportExtractionProgress(std::uint64_t size, const ProgressSink& progress);
 
 // Zero-based offset of the first occurrence of pattern in the file, or -1.
 std::int64_t FindPatternInFile(const FileSystem& fs, const std::string& fileName,

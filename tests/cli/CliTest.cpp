@@ -239,7 +239,8 @@ TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
   }
   fs::permissions(demo.projectFolder, fs::perms(0555));
   fs::create_directories(root_ / "scratch");
-  fs::permissions(root_ / "scratch", fs::perms(0777));
+  // Shared like /tmp: the sticky bit keeps others from the files in it.
+  fs::permissions(root_ / "scratch", fs::perms(01777));
   // Root writes through any permission: run as nobody then, from a copy of
   // the program that nobody may run.
   std::string prefix;
@@ -276,6 +277,77 @@ TEST_F(Cli, AReadOnlyProjectIsReportedFileByFileAndLeftUnchanged) {
   EXPECT_NE(r.err.find("Could Not Copy Harmony: "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Could Not Update Configuration: "), std::string::npos) << r.err;
   EXPECT_EQ(snapshot(), before);
+}
+
+// A link that another user planted as the scratch file in a shared folder
+// is never written through: the scan fails as a build does, says why, and
+// the linked file keeps its bytes. An open folder is refused before that.
+TEST_F(Cli, APlantedScratchLinkFailsTheScanAndChangesNothing) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  WriteAll(root_ / "victim.txt", "the user's own file");
+  fs::create_directories(root_ / "scratch");
+  fs::permissions(root_ / "scratch", fs::perms(01777));
+  fs::create_symlink(root_ / "victim.txt", root_ / "scratch" / "~prtmp.buf");
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::lchown((root_ / "scratch" / "~prtmp.buf").c_str(), 65534, 65534), 0);
+  }
+  Result r = Run({"scan", demo.projectFolder, "--rtp", demo.rtpFolder});
+  if (::geteuid() == 0) {
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("Build Error: An error occured while building your project!"), std::string::npos)
+        << r.err;
+  } else {
+    EXPECT_EQ(r.code, 0) << r.err;  // our own stale link: replaced by a fresh file
+  }
+  EXPECT_EQ(ReadAll(root_ / "victim.txt"), "the user's own file");
+
+  fs::remove(root_ / "scratch" / "~prtmp.buf");
+  fs::permissions(root_ / "scratch", fs::perms(0777));
+  r = Run({"scan", demo.projectFolder, "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_NE(r.err.find("is refused: other users may write into it and it lacks the sticky bit"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(root_ / "scratch" / "~prtmp.buf"));
+}
+
+// Without an editor folder there is no Harmony source, whatever lies at
+// the root of the file system.
+TEST_F(Cli, HarmonyWithoutAnEditorFolderIsApplicationPathNotFound) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  Result r = Run({"import", demo.projectFolder, "--all", "--harmony", "--rtp", demo.rtpFolder});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_NE(r.err.find("Application Path Not Found: The path to RPG Maker 2000 could not be found!"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("Could Not Copy Harmony"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(fs::path(demo.projectFolder) / "Harmony.dll"));
+}
+
+// A project and an RTP whose folder names hold a backslash, and a map whose
+// file name holds one (as a zip unpacked on Linux leaves it), scan as any.
+TEST_F(Cli, BackslashesInFolderAndFileNamesArePartsOfTheNames) {
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  const fs::path project = root_ / "my\\game";
+  const fs::path rtp = root_ / "r\\tp";
+  fs::rename(demo.projectFolder, project);
+  fs::rename(demo.rtpFolder, rtp);
+  Result before = Run({"scan", project.string(), "--rtp", rtp.string()});
+  EXPECT_EQ(before.code, 0) << before.err;
+  EXPECT_EQ(before.out, Lines(demo.expectedFound));
+
+  // Every map under a name with a backslash.
+  for (const auto& e : fs::directory_iterator(project)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".lmu") fs::rename(e.path(), project / ("old\\" + name));
+  }
+  Result r = Run({"import", project.string(), "--all", "--rtp", rtp.string()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, before.out.size()), before.out);
+  for (std::string entry : demo.expectedFound) {
+    std::replace(entry.begin(), entry.end(), '\\', '/');
+    EXPECT_EQ(ReadAll(project / entry), ReadAll(rtp / entry)) << entry;
+  }
 }
 
 TEST_F(Cli, DemoRunsTheWholeJob) {

@@ -91,6 +91,24 @@ TEST_F(ImportFixture, HarmonyOverwritesAndReportsMissingEditor) {
                                       std::string("Application Path Not Found: ") + msg::kAppPath}));
 }
 
+// A key that names the RTP but no editor folder (or an empty one) gives no
+// source: the root's own Harmony.dll is never taken for it.
+TEST_F(ImportFixture, HarmonyNeedsAConfiguredEditorFolder) {
+  fs.Put("\\Harmony.dll", "whatever lies at the root");
+  fs.Put("Harmony.dll", "whatever lies in the current folder");
+  for (const char* editor : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
+    if (editor)
+      registry.values["ApplicationPath"] = editor;
+    else
+      registry.values.erase("ApplicationPath");
+    importer.AddHarmony(project);
+  }
+  EXPECT_EQ(fs.Get(project + "Harmony.dll"), nullptr);
+  EXPECT_EQ(host.Only("stop"), (std::vector<std::string>(2, std::string("Application Path Not Found: ") +
+                                                               msg::kAppPath)));
+  for (const std::string& entry : fs.log) EXPECT_EQ(entry.rfind("copy", 0), std::string::npos) << entry;
+}
+
 TEST_F(ImportFixture, FullPackageFlagNeedsFolderAndConfiguration) {
   importer.MarkFullPackage(project);
   fs.Put(project + "rpg_rt.ini", "[RPG_RT]\r\n");

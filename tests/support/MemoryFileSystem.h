@@ -58,6 +58,7 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failLoad;        // folded paths whose load raises
   std::set<std::string> failCopyTo;      // folded targets whose copy fails
   std::set<std::string> failCreateDir;   // folded folders that cannot be made
+  std::set<std::string> failFind;        // folded folders whose listing raises
   bool failSave = false;
   // The write of this number (0, 1, ...; counted over every writer) raises.
   int failWriteAt = -1;
@@ -80,6 +81,7 @@ class MemoryFileSystem : public FileSystem {
     std::string folder = cut == std::string::npos ? "" : n.substr(0, cut);
     std::string mask = cut == std::string::npos ? n : n.substr(cut + 1);
     std::vector<std::pair<long, std::string>> hits;
+    if (failFind.count(Fold(folder))) throw FileError("cannot list " + folder);
     if (!DirectoryExists(folder)) return {};
     for (const auto& [key, e] : entries_) {
       if (e.parent != Fold(folder)) continue;

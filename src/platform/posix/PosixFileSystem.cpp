@@ -219,15 +219,18 @@ class PosixFileSystem final : public FileSystem {
     std::string tempPath;
     std::optional<UniqueFd> out = posix::CreateTempBeside(*target, tempPath);
     if (!out) return false;
-    const bool copied = CopyData(in.Get(), out->Get()) && Finish(out->Get(), sourceStat) &&
+    const bool copied = posix::CopyAll(in.Get(), out->Get()) &&
+                        posix::KeepAttributesAndSync(out->Get(), sourceStat) &&
                         ::close(out->Release()) == 0;
-    bool placed = false;
+    posix::Placed placed = posix::Placed::kFailed;
     if (copied) {
-      placed = failIfExists ? posix::RenameNoReplace(tempPath, *target)
-                            : ::rename(tempPath.c_str(), target->c_str()) == 0;
+      placed = failIfExists ? posix::RenameNoReplace(tempPath, *target) : ReplaceByRename(tempPath, *target);
     }
-    if (!placed) ::unlink(tempPath.c_str());
-    return placed;
+    if (placed != posix::Placed::kDone) ::unlink(tempPath.c_str());
+    // Without a rename that refuses and without hard links, the file is
+    // written straight under its name, created exclusively.
+    if (placed == posix::Placed::kUnsupported) return posix::CopyToNewFile(in.Get(), *target, sourceStat);
+    return placed == posix::Placed::kDone;
   }
 
   bool CreateDirectory(const std::string& path) override {
@@ -238,18 +241,63 @@ class PosixFileSystem final : public FileSystem {
     return ::mkdir(target->c_str(), 0777) == 0;
   }
 
+  // Fresh or our own, never through a link: another user who plants a
+  // link or a file under the name in a shared folder gets a refusal.
+  std::unique_ptr<FileWriter> CreateScratch(const std::string& path) override {
+    const std::optional<std::string> target =
+        posix::EndsInSeparator(path) ? std::nullopt : posix::ResolveForCreate(path);
+    if (!target) throw FileError("Cannot create '" + path + "': the folder does not exist");
+    const std::string folder = posix::ParentOf(*target);
+    const std::string name = target->substr(target->find_last_of('/') + 1);
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (!dir || ::fstat(dir.Get(), &st) != 0) Fail("Cannot create", path, errno);
+    if (std::string problem = posix::ScratchFolderProblem(st); !problem.empty()) {
+      throw FileError("Refused to write the scratch file '" + path + "': " + problem);
+    }
+    auto refuse = [&](const char* why) {
+      throw FileError("Refused to write the scratch file '" + path + "': " + why);
+    };
+    // Our own earlier file is written over in place: pages the cache
+    // already holds are rewritten several times faster than new ones.
+    UniqueFd fd(::openat(dir.Get(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const int openError = fd ? 0 : errno;
+    if (fd) {
+      if (::fstat(fd.Get(), &st) != 0) Fail("Cannot create", path, errno);
+      if (st.st_uid != ::geteuid()) refuse("it belongs to another user");
+      if (S_ISREG(st.st_mode) && st.st_nlink == 1) return std::make_unique<PosixWriter>(std::move(fd), path);
+      fd.Reset();
+    } else if (openError != ENOENT) {
+      // A link (ELOOP), a pipe or socket, or a folder: look at the entry itself.
+      if (::fstatat(dir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) Fail("Cannot create", path, errno);
+      if (st.st_uid != ::geteuid()) refuse("another user put something under its name");
+      if (S_ISDIR(st.st_mode)) refuse("a folder has its name");
+    }
+    // Ours but not a plain file of one name: removed, then made anew.
+    if (openError != ENOENT && ::unlinkat(dir.Get(), name.c_str(), 0) != 0 && errno != ENOENT) {
+      Fail("Cannot remove the old scratch file", path, errno);
+    }
+    fd.Reset(::openat(dir.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd) Fail("Cannot create", path, errno);
+    return std::make_unique<PosixWriter>(std::move(fd), path);
+  }
+
+  // Held on the scratch file's folder: taking it creates no file, and the
+  // scratch file itself can be made anew while it is held.
   std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) override {
     const std::optional<std::string> target =
         posix::EndsInSeparator(path) ? std::nullopt : posix::ResolveForCreate(path);
     if (!target) return nullptr;
-    UniqueFd fd(::open(target->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    UniqueFd fd(::open(posix::ParentOf(*target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat st;
     if (!fd || ::fstat(fd.Get(), &st) != 0) return nullptr;
     if (!ProcessLocks().Take(st.st_dev, st.st_ino)) return nullptr;
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
       ProcessLocks().Give(st.st_dev, st.st_ino);
       return nullptr;
     }
+    // Other failures mean a file system that cannot lock a folder (some
+    // network mounts): the exclusion within this process still holds.
     return std::make_unique<PosixLock>(std::move(fd), st.st_dev, st.st_ino);
   }
 
@@ -296,26 +344,8 @@ class PosixFileSystem final : public FileSystem {
     return fd;
   }
 
-  static bool CopyData(int in, int out) {
-    constexpr std::size_t kChunk = 1 << 16;
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunk]);
-    if (!buffer) return false;
-    while (true) {
-      const ssize_t got = ::read(in, buffer.get(), kChunk);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return false;
-      if (got == 0) return true;
-      if (!posix::WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) return false;
-    }
-  }
-
-  // Permission bits and times of the source, as CopyFileA keeps them; the
-  // data reaches the disk before the file takes the target's name.
-  static bool Finish(int out, const struct stat& source) {
-    ::fchmod(out, source.st_mode & 0777);
-    const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    ::futimens(out, times);
-    return ::fsync(out) == 0;
+  static posix::Placed ReplaceByRename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? posix::Placed::kDone : posix::Placed::kFailed;
   }
 };
 

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <new>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +19,8 @@
 #include "PosixPaths.h"
 
 namespace quillfen::posix {
+
+static_assert(sizeof(off_t) == 8, "offsets in the scratch file pass 4 GiB");
 
 std::string ErrorText(int error) { return std::strerror(error); }
 
@@ -100,18 +105,92 @@ std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string&
   return UniqueFd(fd);
 }
 
-bool RenameNoReplace(const std::string& from, const std::string& to) {
+namespace {
+
+std::atomic<bool> withoutLinks{false};
+
+bool MeansUnsupported(int error) {
+  return error == EPERM || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP ||
+         error == EINVAL;
+}
+
+}  // namespace
+
+void SimulateFileSystemWithoutLinks(bool on) { withoutLinks = on; }
+
+Placed RenameNoReplace(const std::string& from, const std::string& to) {
+  if (withoutLinks) return Placed::kUnsupported;
 #ifdef SYS_renameat2
   if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /* NOREPLACE */) ==
       0) {
-    return true;
+    return Placed::kDone;
   }
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP) return false;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP) return Placed::kFailed;
 #endif
-  // Fallback where the file system lacks it: a hard link refuses an existing target.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
+  // Where the file system lacks it: a hard link refuses an existing target.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return Placed::kDone;
+  }
+  return MeansUnsupported(errno) ? Placed::kUnsupported : Placed::kFailed;
+}
+
+bool CopyAll(int in, int out) {
+  constexpr std::size_t kChunk = 1 << 16;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunk]);
+  if (!buffer) {
+    errno = ENOMEM;
+    return false;
+  }
+  while (true) {
+    const ssize_t got = ::read(in, buffer.get(), kChunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) return false;
+  }
+}
+
+bool KeepAttributesAndSync(int out, const struct stat& source) {
+  ::fchmod(out, source.st_mode & 0777);
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  ::futimens(out, times);
+  return ::fsync(out) == 0;
+}
+
+bool CopyToNewFile(int in, const std::string& target, const struct stat& source) {
+  UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  struct stat created;
+  if (!out) return false;
+  if (::fstat(out.Get(), &created) != 0) {
+    const int error = errno;
+    ::unlink(target.c_str());  // just made by O_EXCL, and nothing else could take its name
+    errno = error;
+    return false;
+  }
+  bool ok = ::lseek(in, 0, SEEK_SET) == 0 && CopyAll(in, out.Get()) &&
+            KeepAttributesAndSync(out.Get(), source);
+  ok = ::close(out.Release()) == 0 && ok;
+  if (ok) return true;
+  const int error = errno;
+  // Only the file this copy made goes, even if its name was taken over since.
+  struct stat now;
+  if (::lstat(target.c_str(), &now) == 0 && now.st_dev == created.st_dev && now.st_ino == created.st_ino) {
+    ::unlink(target.c_str());
+  }
+  errno = error;
+  return false;
+}
+
+std::string ScratchFolderProblem(const struct stat& folder) {
+  if (!S_ISDIR(folder.st_mode)) return "it is not a folder";
+  if (folder.st_uid != ::geteuid() && folder.st_uid != 0) return "it belongs to another user";
+  const bool othersWrite = (folder.st_mode & S_IWOTH) != 0 ||
+                           ((folder.st_mode & S_IWGRP) != 0 && folder.st_gid != ::getegid());
+  if (othersWrite && (folder.st_mode & S_ISVTX) == 0) {
+    return "other users may write into it and it lacks the sticky bit";
+  }
+  return {};
 }
 
 int OpenForReading(const char* path) { return ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK); }

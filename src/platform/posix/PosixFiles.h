@@ -47,8 +47,31 @@ bool WriteAllPartsAt(int fd, std::uint64_t offset, std::span<const std::string_v
 // A new, empty file with a unique hidden name in the folder of target.
 std::optional<UniqueFd> CreateTempBeside(const std::string& target, std::string& tempPath);
 
-// Renames from to to unless to exists; false (and from kept) otherwise.
-bool RenameNoReplace(const std::string& from, const std::string& to);
+// How a rename that must not replace its target ended.
+enum class Placed { kDone, kFailed, kUnsupported };
+// Renames from to to unless to exists; from is kept unless it was placed.
+// kUnsupported: the file system has neither a no-replace rename nor hard
+// links (FAT, exFAT, some network and user-space file systems).
+Placed RenameNoReplace(const std::string& from, const std::string& to);
+// Tests switch the no-replace rename and the hard link off to reach the
+// path that file systems without them take.
+void SimulateFileSystemWithoutLinks(bool on);
+
+// Copies the open file in into a new file at target, created exclusively,
+// synced before it counts; on any failure the file it created is removed,
+// and nothing else. false with errno set.
+// Copies from in's position to its end; false with errno set.
+bool CopyAll(int in, int out);
+// Permission bits and times of the source, as CopyFileA keeps them; then
+// the data reaches the disk.
+bool KeepAttributesAndSync(int out, const struct stat& source);
+bool CopyToNewFile(int in, const std::string& target, const struct stat& source);
+
+// Why a folder is no safe place for scratch files, or empty when it is:
+// someone other than us (or root) owns it, or others may write into it and
+// it lacks the sticky bit that keeps them from our files there. Group write
+// counts unless the group is our own effective group.
+std::string ScratchFolderProblem(const struct stat& folder);
 
 // Opens an existing entry for reading without waiting on a named pipe or
 // device that has no writer; -1 with errno set on failure.

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
 #include "IniText.h"
 #include "Platform.h"
@@ -30,6 +32,85 @@ std::optional<std::string> ReadWhole(const std::string& path, struct stat& st) {
     if (got == 0) return text;
     text.append(buffer, static_cast<std::size_t>(got));
   }
+}
+
+// A file that starts with a UTF-16 byte order mark is edited as text and
+// written back in UTF-16 of the same order, as Windows does. Unpaired
+// surrogates pass through as three-byte sequences, so every other byte of
+// the file comes back as it was.
+enum class Encoding { kBytes, kUtf16Le, kUtf16Be };
+
+Encoding EncodingOf(std::string_view text) {
+  if (text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE') return Encoding::kUtf16Le;
+  if (text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF') return Encoding::kUtf16Be;
+  return Encoding::kBytes;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The text after the mark; nullopt when its length is odd.
+std::optional<std::string> FromUtf16(std::string_view text, bool bigEndian) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  auto unit = [&](std::size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(text[i]);
+    const auto b = static_cast<unsigned char>(text[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  std::string out;
+  for (std::size_t i = 2; i < text.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < text.size()) {
+      const char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string ToUtf16(std::string_view text, bool bigEndian) {
+  std::string out;
+  auto put = [&](char32_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  put(0xFEFF);
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+    for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+      c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    i += length;
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
 }
 
 class PosixIniWriter final : public IniWriter {
@@ -66,7 +147,16 @@ class PosixIniWriter final : public IniWriter {
       text = std::move(*old);
       exists = true;
     }
-    const std::string edited = SetIniValue(text, section, key, value);
+    const Encoding encoding = EncodingOf(text);
+    std::string edited;
+    if (encoding == Encoding::kBytes) {
+      edited = SetIniValue(text, section, key, value);
+    } else {
+      const bool bigEndian = encoding == Encoding::kUtf16Be;
+      std::optional<std::string> decoded = FromUtf16(text, bigEndian);
+      if (!decoded) return false;  // a torn UTF-16 file: better unchanged than guessed at
+      edited = ToUtf16(SetIniValue(*decoded, section, key, value), bigEndian);
+    }
     if (exists && edited == text) return true;
 
     std::string tempPath;

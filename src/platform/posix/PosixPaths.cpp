@@ -15,32 +15,50 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// One component of a path and how it meets the next: a "/" always
+// separates, but a "\\" may also be part of a name, as Linux allows (a
+// zip unpacked there can make "old\\Map0001.lmu").
+struct Piece {
+  std::string text;
+  bool soft = false;  // followed by a backslash
+};
+
 struct SplitPath {
   std::string root;  // "/" for absolute paths, "" for relative ones
-  std::vector<std::string> components;
+  std::vector<Piece> pieces;
 };
 
 // Splits on both separators; "." is dropped and ".." taken back textually,
-// as Windows does before a path reaches the file system.
+// as Windows does before a path reaches the file system. Where a piece was
+// dropped the separators around it cannot be part of one name.
 SplitPath Split(const std::string& path) {
   SplitPath split;
+  std::vector<Piece>& pieces = split.pieces;
   if (!path.empty() && IsSeparator(path.front())) split.root.push_back('/');
+  auto harden = [&] {
+    if (!pieces.empty()) pieces.back().soft = false;
+  };
   std::size_t pos = 0;
   while (pos <= path.size()) {
     std::size_t end = pos;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
     std::string part = path.substr(pos, end - pos);
+    const bool backslashAfter = end < path.size() && path[end] == '\\';
     if (part == "..") {
-      if (!split.components.empty() && split.components.back() != "..") {
-        split.components.pop_back();
+      if (!pieces.empty() && pieces.back().text != "..") {
+        pieces.pop_back();
       } else if (split.root.empty()) {
-        split.components.push_back(part);
+        pieces.push_back({part, false});
       }
-    } else if (!part.empty() && part != ".") {
-      split.components.push_back(std::move(part));
+      harden();
+    } else if (part.empty() || part == ".") {
+      harden();
+    } else {
+      pieces.push_back({std::move(part), backslashAfter});
     }
     pos = end + 1;
   }
+  harden();
   return split;
 }
 
@@ -65,6 +83,9 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 std::optional<std::string> FindEntry(const std::string& folder, const std::string& name) {
   const std::string exact = Join(folder, name);
   if (name == ".." || EntryExists(exact)) return exact;
+  // A name with a backslash comes from a listing, spelt as on disk; asking
+  // the folder for it in other spellings would list it once per path.
+  if (name.find('\\') != std::string::npos) return std::nullopt;
   std::optional<std::vector<std::string>> entries = ListFolder(folder.empty() ? "." : folder);
   if (!entries) return std::nullopt;
   const std::string* best = nullptr;
@@ -74,6 +95,28 @@ std::optional<std::string> FindEntry(const std::string& folder, const std::strin
   }
   if (best == nullptr) return std::nullopt;
   return Join(folder, *best);
+}
+
+// Bounds the trials of how backslashes group pieces into names.
+constexpr int kMostTrials = 256;
+
+// The entry below folder named by pieces[i...]: pieces joined by
+// backslashes are tried as one name first, the longest first, so that a
+// name as the listing gave it is found again; then as folders.
+std::optional<std::string> Walk(const std::string& folder, const std::vector<Piece>& pieces, std::size_t i,
+                                int& trials) {
+  if (i == pieces.size()) return folder.empty() ? std::string(".") : folder;
+  std::size_t last = i;
+  while (last + 1 < pieces.size() && pieces[last].soft) ++last;
+  for (std::size_t j = last + 1; j-- > i;) {
+    if (--trials < 0) return std::nullopt;
+    std::string name = pieces[i].text;
+    for (std::size_t k = i + 1; k <= j; ++k) name += "\\" + pieces[k].text;
+    std::optional<std::string> entry = FindEntry(folder, name);
+    if (!entry) continue;
+    if (std::optional<std::string> found = Walk(*entry, pieces, j + 1, trials)) return found;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -96,30 +139,29 @@ std::optional<std::string> ResolveExisting(const std::string& path) {
   // A path spelt exactly as on disk resolves to itself: one look-up
   // instead of one per folder.
   std::string direct = split.root;
-  for (const std::string& component : split.components) direct = Join(direct, component);
-  if (!split.components.empty() && EntryExists(direct)) return direct;
-  std::string current = split.root;
-  for (const std::string& component : split.components) {
-    std::optional<std::string> next = FindEntry(current, component);
-    if (!next) return std::nullopt;
-    current = std::move(*next);
-  }
-  if (current.empty()) current.push_back('.');
-  return current;
+  for (const Piece& piece : split.pieces) direct = Join(direct, piece.text);
+  if (!split.pieces.empty() && EntryExists(direct)) return direct;
+  int trials = kMostTrials;
+  return Walk(split.root, split.pieces, 0, trials);
 }
 
 std::optional<std::string> ResolveForCreate(const std::string& path) {
   const SplitPath split = Split(path);
-  if (split.components.empty() || split.components.back() == "..") return std::nullopt;
-  std::string current = split.root;
-  for (std::size_t i = 0; i + 1 < split.components.size(); ++i) {
-    std::optional<std::string> next = FindEntry(current, split.components[i]);
-    if (!next) return std::nullopt;
-    current = std::move(*next);
+  if (split.pieces.empty() || split.pieces.back().text == "..") return std::nullopt;
+  int trials = kMostTrials;
+  if (std::optional<std::string> existing = Walk(split.root, split.pieces, 0, trials)) return existing;
+  // The new name is the last piece, or more of them joined by backslashes
+  // when the folder the shorter name would go into does not exist.
+  std::string name;
+  for (std::size_t k = split.pieces.size(); k-- > 0;) {
+    name = name.empty() ? split.pieces[k].text : split.pieces[k].text + "\\" + name;
+    const std::vector<Piece> above(split.pieces.begin(), split.pieces.begin() + static_cast<std::ptrdiff_t>(k));
+    std::optional<std::string> parent =
+        above.empty() ? std::optional<std::string>(split.root) : Walk(split.root, above, 0, trials);
+    if (parent) return Join(*parent, name);
+    if (k == 0 || !split.pieces[k - 1].soft) break;
   }
-  const std::string& last = split.components.back();
-  if (std::optional<std::string> existing = FindEntry(current, last)) return existing;
-  return Join(current, last);
+  return std::nullopt;
 }
 
 std::string ParentOf(const std::string& resolved) {

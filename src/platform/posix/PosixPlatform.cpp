@@ -1,5 +1,6 @@
 // Where the program runs from and where its scratch files go.
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,12 +55,54 @@ bool CanWriteIn(const std::string& folder, std::string& error) {
   return true;
 }
 
+std::string SafetyProblem(const std::string& folder) {
+  const std::optional<std::string> resolved = posix::ResolveExisting(folder);
+  struct stat st;
+  if (!resolved || ::stat(resolved->c_str(), &st) != 0) return posix::ErrorText(ENOENT);
+  return posix::ScratchFolderProblem(st);
+}
+
+bool MakePrivateFolder(const std::string& folder, std::string& error) {
+  std::string trimmed = folder;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const std::size_t slash = trimmed.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(trimmed.substr(0, slash + 1), error)) return false;
+  if (::mkdir(trimmed.c_str(), 0700) != 0 && errno != EEXIST) {
+    error = posix::ErrorText(errno);
+    return false;
+  }
+  // The folder itself, not what a link planted under its name points at.
+  posix::UniqueFd fd(::open(trimmed.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!fd || ::fstat(fd.Get(), &st) != 0) {
+    error = errno == ELOOP || errno == ENOTDIR ? "'" + trimmed + "' is not a folder of its own"
+                                               : posix::ErrorText(errno);
+    return false;
+  }
+  if (st.st_uid != ::geteuid()) {
+    error = "'" + trimmed + "' belongs to another user";
+    return false;
+  }
+  if ((st.st_mode & 077) != 0 && ::fchmod(fd.Get(), 0700) != 0) {
+    error = posix::ErrorText(errno);
+    return false;
+  }
+  return true;
+}
+
+// Without HOME the account's home folder; without either a folder of the
+// user's own under /tmp, which MakePrivateFolder refuses if another took it.
 std::string UserCacheFolder() {
   if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/') {
     return WithSeparator(cache) + "quillfen/";
   }
-  const char* home = std::getenv("HOME");
-  return WithSeparator(home && *home ? home : "/tmp") + ".cache/quillfen/";
+  if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    return WithSeparator(home) + ".cache/quillfen/";
+  }
+  if (const passwd* account = ::getpwuid(::geteuid()); account && account->pw_dir && *account->pw_dir == '/') {
+    return WithSeparator(account->pw_dir) + ".cache/quillfen/";
+  }
+  return "/tmp/quillfen-" + std::to_string(::geteuid()) + "/";
 }
 
 }  // namespace scratch

@@ -118,17 +118,38 @@ class Win32Reader final : public FileReader {
   std::string path_;
 };
 
+// A reparse point (a symbolic link or junction) under a scratch file's name
+// is refused: writing through it would change some other file.
+bool IsReparsePoint(HANDLE file, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) Fail("Cannot read", path, ::GetLastError());
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+UniqueHandle OpenScratch(const std::string& path, DWORD access, bool& created) {
+  UniqueHandle file(::CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  created = file && ::GetLastError() != ERROR_ALREADY_EXISTS;
+  return file;
+}
+
 class Win32Lock final : public ScratchLock {
  public:
-  explicit Win32Lock(UniqueHandle file) : file_(std::move(file)) {}
+  Win32Lock(UniqueHandle file, std::string path, bool created)
+      : file_(std::move(file)), path_(std::move(path)), created_(created) {}
   ~Win32Lock() override {
     OVERLAPPED at{};
     at.OffsetHigh = kLockOffsetHigh;
     ::UnlockFileEx(file_.Get(), 0, 1, 0, &at);
+    // A lock that made the file and saw nothing written into it leaves none.
+    LARGE_INTEGER size;
+    if (created_ && ::GetFileSizeEx(file_.Get(), &size) && size.QuadPart == 0) ::DeleteFileA(path_.c_str());
   }
 
  private:
   UniqueHandle file_;
+  std::string path_;
+  bool created_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -201,17 +222,34 @@ class Win32FileSystem final : public FileSystem {
     return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
   }
 
+  // Written in place over the old contents (the lock holds this very file);
+  // Finish cuts it to size.
+  std::unique_ptr<FileWriter> CreateScratch(const std::string& path) override {
+    bool created = false;
+    UniqueHandle file = OpenScratch(path, GENERIC_WRITE, created);
+    if (!file) Fail("Cannot create", path, ::GetLastError());
+    if (IsReparsePoint(file.Get(), path)) {
+      throw FileError("Refused to write the scratch file '" + path + "': it is a link to elsewhere");
+    }
+    return std::make_unique<Win32Writer>(std::move(file), path);
+  }
+
   std::unique_ptr<ScratchLock> LockExclusive(const std::string& path) override {
-    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool created = false;
+    UniqueHandle file = OpenScratch(path, GENERIC_READ | GENERIC_WRITE, created);
     if (!file) return nullptr;
+    try {
+      if (IsReparsePoint(file.Get(), path)) return nullptr;
+    } catch (const FileError&) {
+      return nullptr;
+    }
     OVERLAPPED at{};
     at.OffsetHigh = kLockOffsetHigh;
     if (!::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                       &at)) {
       return nullptr;
     }
-    return std::make_unique<Win32Lock>(std::move(file));
+    return std::make_unique<Win32Lock>(std::move(file), path, created);
   }
 };
 

@@ -56,6 +56,12 @@ bool CanWriteIn(const std::string& folder, std::string& error) {
   return true;
 }
 
+// Folders hold no sticky bit here: the ACLs of the user's own folders are
+// the protection, and scratch files refuse reparse points themselves.
+std::string SafetyProblem(const std::string&) { return {}; }
+
+bool MakePrivateFolder(const std::string& folder, std::string& error) { return MakeFolders(folder, error); }
+
 std::string UserCacheFolder() {
   if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) {
     return WithSeparator(local) + "Quillfen\\";
