@@ -18,9 +18,9 @@ constexpr std::array<KeyPlace, 2> kRoots = {{
 }};
 
 constexpr std::array<std::string_view, 2> k2000Keys = {"Software\\ASCII\\RPG2000",
-                                                      "Software\\KADOKAWA\\RPG2000"};
+                                                       "Software\\KADOKAWA\\RPG2000"};
 constexpr std::array<std::string_view, 2> k2003Keys = {"Software\\Enterbrain\\RPG2003",
-                                                      "Software\\KADOKAWA\\RPG2003"};
+                                                       "Software\\KADOKAWA\\RPG2003"};
 
 const std::array<std::string_view, 2>& KeysOf(RtpEdition edition) {
   return edition == RtpEdition::Rpg2003 ? k2003Keys : k2000Keys;
@@ -110,14 +110,16 @@ std::optional<RtpLocation> FromDataFolders(RtpEdition edition, const RtpSources&
   }
   if (!home.empty()) {
     const std::string folder = TrimTrailingSlashes(home) + tail;
-    if (s.fs.DirectoryExists(folder)) return RtpLocation{WithSeparator(folder), {}, "XDG_DATA_HOME"};
+    if (s.fs.DirectoryExists(folder))
+      return RtpLocation{WithSeparator(folder), {}, "XDG_DATA_HOME"};
   }
   std::string dirs = Variable(s, "XDG_DATA_DIRS");
   if (dirs.empty()) dirs = "/usr/local/share:/usr/share";
   for (const std::string& dir : SplitList(dirs, ":")) {
     if (!IsAbsolute(dir)) continue;
     const std::string folder = TrimTrailingSlashes(dir) + tail;
-    if (s.fs.DirectoryExists(folder)) return RtpLocation{WithSeparator(folder), {}, "XDG_DATA_DIRS"};
+    if (s.fs.DirectoryExists(folder))
+      return RtpLocation{WithSeparator(folder), {}, "XDG_DATA_DIRS"};
   }
   return std::nullopt;
 }
@@ -143,13 +145,17 @@ std::optional<RtpLocation> FindRtp(RtpEdition edition, const RtpSources& sources
     found = RtpLocation{WithSeparator(*sources.rtpOverride), {}, "--rtp"};
   }
   if (!found) found = FromEnvironment(edition, sources);
-  if (!found) found = FromRegistry(edition, sources);
+  bool fromKey = false;
+  if (!found) {
+    found = FromRegistry(edition, sources);
+    fromKey = found.has_value();
+  }
   if (!found && !sources.windows) found = FromDataFolders(edition, sources);
   if (!found) return std::nullopt;
   if (sources.editorOverride) {
     found->editorFolder =
         sources.editorOverride->empty() ? std::string() : WithSeparator(*sources.editorOverride);
-  } else if (found->editorFolder.empty() && found->source.rfind("HKEY_", 0) != 0) {
+  } else if (!fromKey) {
     found->editorFolder = FirstEditorFolder(edition, sources);
   }
   return found;

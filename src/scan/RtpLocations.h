@@ -21,7 +21,9 @@ std::string_view EditionName(RtpEdition edition);  // "2000", "2003"
 struct RtpLocation {
   std::string folder;        // ends with a separator
   std::string editorFolder;  // where Harmony.dll is; ends with a separator, empty when unknown
-  std::string source;        // "--rtp", "RPG2K3_RTP_PATH", "HKEY_CURRENT_USER\Software\...", "XDG_DATA_DIRS"
+  // Where it was found, for people: "--rtp", "RPG2K3_RTP_PATH",
+  // "HKEY_CURRENT_USER\Software\Enterbrain\RPG2003", "XDG_DATA_DIRS".
+  std::string source;
 };
 
 // Environment variables by name, as the front end read them.

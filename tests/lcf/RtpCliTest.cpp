@@ -31,11 +31,13 @@ class RtpCli : public ::testing::Test {
     fs::create_directories(root_ / "wine");
     // The real 2003 test game where the fixtures are, else the generated one.
     const fs::path fixtures = QF_FIXTURES_DIR;
-    if (fs::is_directory(fixtures / "testgame-2003") && fs::is_directory(fixtures / "easyrpg-rtp")) {
+    if (fs::is_directory(fixtures / "testgame-2003") &&
+        fs::is_directory(fixtures / "easyrpg-rtp")) {
       project_ = root_ / "Game2003";
       fs::create_directories(project_);
       for (const auto& entry : fs::directory_iterator(fixtures / "testgame-2003")) {
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), project_ / entry.path().filename());
+        if (entry.is_regular_file())
+          fs::copy_file(entry.path(), project_ / entry.path().filename());
       }
       rtp_ = fixtures / "easyrpg-rtp";
     } else {
@@ -96,7 +98,8 @@ TEST_F(RtpCli, A2003ProjectFindsThe2003RtpInItsVariableAndInTheDataFolders) {
   const std::string variable = "RPG2K3_RTP_PATH=" + (root_ / "none").string() + ";" + Rtp();
   Result r = Run({"report", Project()}, {other2000, variable, dataDirs});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.out.find("\nRTP: " + Rtp() + " (from RPG2K3_RTP_PATH)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\nRTP: " + Rtp() + " (from RPG2K3_RTP_PATH)\n"), std::string::npos)
+      << r.out;
   auto j = Json(Run({"report", Project(), "--json"}, {other2000, variable, dataDirs}));
   EXPECT_EQ(j["rtpSource"], "RPG2K3_RTP_PATH");
   EXPECT_EQ(j["rtp"], Rtp() + "\\");
@@ -138,8 +141,9 @@ TEST_F(RtpCli, Harmony2003ComesFromTheEditorOfTheKeyThatGaveTheRtp) {
                     {"Software\\ASCII\\RPG2000", "ApplicationPath", editor2000.string()}}));
   Result r = Run({"import", Project(), "--exact", "--all", "--harmony"});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_NE(r.err.find("RTP: " + Rtp() + " (from HKEY_LOCAL_MACHINE\\Software\\Enterbrain\\RPG2003)\n"),
-            std::string::npos)
+  EXPECT_NE(
+      r.err.find("RTP: " + Rtp() + " (from HKEY_LOCAL_MACHINE\\Software\\Enterbrain\\RPG2003)\n"),
+      std::string::npos)
       << r.err;
   EXPECT_EQ(ReadAll(project_ / "Harmony.dll"), "2003");
 

@@ -24,7 +24,8 @@ class Folders : public testing::MemoryFileSystem {
   std::set<std::string> folders;
   bool DirectoryExists(const std::string& path) const override {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\')) trimmed.pop_back();
+    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\'))
+      trimmed.pop_back();
     return folders.count(trimmed) != 0;
   }
 };
@@ -52,8 +53,12 @@ struct Rtp : ::testing::Test {
 };
 
 TEST_F(Rtp, EachSourceOf2003InTurn) {
-  fs.folders = {"/env/own", "/env/any", "/home/u/.local/share/rtp/2003", "/usr/share/rtp/2003",
-                "/usr/local/share/rtp/2003", "/opt/data/rtp/2003"};
+  fs.folders = {"/env/own",
+                "/env/any",
+                "/home/u/.local/share/rtp/2003",
+                "/usr/share/rtp/2003",
+                "/usr/local/share/rtp/2003",
+                "/opt/data/rtp/2003"};
   env = {{"RPG2K3_RTP_PATH", "/env/nothing:/env/own"},
          {"RPG2K_RTP_PATH", "/env/any"},
          {"RPG_RTP_PATH", ";/env/gone;/env/any"},
@@ -117,9 +122,11 @@ TEST_F(Rtp, The2000EditionHasItsOwnVariableKeysAndFolders) {
   env.clear();
   Key(kUser, "Software\\Enterbrain\\RPG2003", "C:\\EB");
   Key(kMachine, "Software\\KADOKAWA\\RPG2000", "C:\\KA");
-  EXPECT_EQ(SourceOf(RtpEdition::Rpg2000), "HKEY_LOCAL_MACHINE\\Software\\KADOKAWA\\RPG2000 C:\\KA\\");
+  EXPECT_EQ(SourceOf(RtpEdition::Rpg2000),
+            "HKEY_LOCAL_MACHINE\\Software\\KADOKAWA\\RPG2000 C:\\KA\\");
   Key(kMachine, "Software\\ASCII\\RPG2000", "C:\\ASCII");
-  EXPECT_EQ(SourceOf(RtpEdition::Rpg2000), "HKEY_LOCAL_MACHINE\\Software\\ASCII\\RPG2000 C:\\ASCII\\");
+  EXPECT_EQ(SourceOf(RtpEdition::Rpg2000),
+            "HKEY_LOCAL_MACHINE\\Software\\ASCII\\RPG2000 C:\\ASCII\\");
   registry.Remove(kMachine, "Software\\ASCII\\RPG2000");
   registry.Remove(kMachine, "Software\\KADOKAWA\\RPG2000");
   EXPECT_EQ(SourceOf(RtpEdition::Rpg2000), "XDG_DATA_DIRS /usr/share/rtp/2000\\");
@@ -189,8 +196,8 @@ TEST(ScanRtp, TheEditorKeyOfTheUserComesFirstAndTheOtherPlacesOnlyWithoutIt) {
   scanner = load(env);
   EXPECT_EQ(scanner->State().rtpPath, "");
   scanner->StartScan();
-  EXPECT_EQ(host.Only("stop"),
-            (std::vector<std::string>{std::string(msg::kRtpNotFoundTitle) + ": " + msg::kRtpNotFound}));
+  EXPECT_EQ(host.Only("stop"), (std::vector<std::string>{std::string(msg::kRtpNotFoundTitle) +
+                                                         ": " + msg::kRtpNotFound}));
 
   registry.Remove(kUser, ascii);
   scanner = load(env);

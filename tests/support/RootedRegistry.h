@@ -19,7 +19,7 @@ class RootedRegistry : public Registry {
   void Remove(RegistryRoot root, const std::string& key) {
     for (auto it = values_.begin(); it != values_.end();) {
       it = std::get<0>(it->first) == root && std::get<1>(it->first) == Fold(key) ? values_.erase(it)
-                                                                                  : std::next(it);
+                                                                                 : std::next(it);
     }
   }
 
