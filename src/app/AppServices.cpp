@@ -10,6 +10,7 @@ TAppServices& AppServices() {
     s.Files = MakeFileSystem();
     s.Reg = MakeRegistry({});
     s.Ini = MakeIniWriter();
+    s.Env = ReadEnvironment(RtpEnvironmentNames());
     // Beside the program when its folder can be written, else the user's
     // cache folder: a program installed read-only must still scan.
     std::string note;

@@ -9,6 +9,7 @@
 #include "FileSystem.h"
 #include "IniFile.h"
 #include "Registry.h"
+#include "RtpLocations.h"
 
 namespace quillfen::app {
 
@@ -17,6 +18,7 @@ struct TAppServices {
   std::unique_ptr<Registry> Reg;
   std::unique_ptr<IniWriter> Ini;
   std::string ScratchFolder;  // with a trailing backslash
+  Environment Env;            // the variables that may name an RTP folder
 };
 
 TAppServices& AppServices();

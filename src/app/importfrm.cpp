@@ -41,7 +41,8 @@ TfrmImportFiles::~TfrmImportFiles() {
 }
 
 void TfrmImportFiles::ImportFiles(const StringList& found, const std::string& rtpPath,
-                                  const std::string& projectFolder) {
+                                  const std::string& projectFolder,
+                                  const std::string& foundEditorFolder) {
   lstFiles->Clear();
   for (const std::string& entry : found.Items()) lstFiles->Add(entry);
 
@@ -64,7 +65,7 @@ void TfrmImportFiles::ImportFiles(const StringList& found, const std::string& rt
       if (lstFiles->Selected(i)) selected.push_back(lstFiles->Items()[static_cast<size_t>(i)]);
     importer.CopyFiles(selected, rtpPath, projectFolder);
   }
-  if (ckAddHarmony->Checked()) importer.AddHarmony(projectFolder);
+  if (ckAddHarmony->Checked()) importer.AddHarmonyAfterScan(foundEditorFolder, projectFolder);
   if (ckUpdateINI->Checked()) importer.MarkFullPackage(projectFolder);
 }
 

@@ -35,7 +35,10 @@ class TfrmImportFiles : public vcl::TForm, public Reporter {
   widgets::TProStopDialog* dlgStop = nullptr;
 
   // Shows the found files modally and carries out the user's choice.
-  void ImportFiles(const StringList& found, const std::string& rtpPath, const std::string& projectFolder);
+  // foundEditorFolder: the editor folder found with the RTP, for Harmony.dll
+  // where the editor's key is absent.
+  void ImportFiles(const StringList& found, const std::string& rtpPath, const std::string& projectFolder,
+                   const std::string& foundEditorFolder = {});
 
   void ReportStop(std::string_view title, std::string_view message) override;
   void ReportInfo(std::string_view title, std::string_view message) override;

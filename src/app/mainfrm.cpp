@@ -65,7 +65,7 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate(TObject*) {
   TAppServices& services = AppServices();
   scanner_ = std::make_unique<Scanner>(
-      ScanEnvironment{*services.Files, *services.Reg, services.ScratchFolder}, *this);
+      ScanEnvironment{*services.Files, *services.Reg, services.ScratchFolder, services.Env}, *this);
   scanner_->LoadToolLocations();
   if (scanner_->BrowserStartFolder()) dlgGetProject->SelectedFolder = *scanner_->BrowserStartFolder();
 }
@@ -140,7 +140,7 @@ void TfrmMain::Import(const StringList& found, const std::string& rtpPath,
                       const std::string& projectFolder) {
   TfrmImportFiles* dialog = frmImportFiles();
   if (!dialog) return;
-  dialog->ImportFiles(found, rtpPath, projectFolder);
+  dialog->ImportFiles(found, rtpPath, projectFolder, scanner_ ? scanner_->FoundEditorFolder() : "");
 }
 
 void TfrmMain::HandleCreated() {

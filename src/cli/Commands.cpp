@@ -115,10 +115,15 @@ class Session {
 
     auto fileSystem = MakeFileSystem();
     auto ini = MakeIniWriter();
-    auto registry = MakeRegistry({o_.rtp, o_.editor, o_.winePrefix});
+    // The scan finds the RTP with the given folders apart, to name its
+    // source; the import's Harmony.dll takes --editor as the editor's key.
+    auto registry = MakeRegistry({std::nullopt, std::nullopt, o_.winePrefix});
+    auto importRegistry = MakeRegistry({o_.rtp, o_.editor, o_.winePrefix});
     bool showProgress = !o_.quiet && QF_ISATTY(QF_FILENO(stderr));
     CliHost host("", showProgress, /*echoStops=*/true);
-    Scanner scanner({*fileSystem, *registry, scratch}, host);
+    Scanner scanner({*fileSystem, *registry, scratch, ReadEnvironment(RtpEnvironmentNames()),
+                     o_.rtp, o_.editor},
+                    host);
     scanner.LoadToolLocations();
 
     json report;
@@ -128,6 +133,7 @@ class Session {
         report["version"] = QF_VERSION;
         report["project"] = host.ProjectFolder();
         report["rtp"] = scanner.State().rtpPath;
+        report["rtpSource"] = scanner.RtpSource();
         report["found"] = host.Found();
         report["status"] = host.Status();
         report["errors"] = MessagesJson(host.Stops());
@@ -147,6 +153,11 @@ class Session {
     if (scanner.State().rtpPath.empty()) {
       scanner.StartScan();  // says "RTP Not Found"
       return finish(kInvalidProject);
+    }
+    if (!o_.json) {
+      err_ << "RTP: "
+           << DescribeRtp({scanner.State().rtpPath, scanner.FoundEditorFolder(), scanner.RtpSource()})
+           << "\n";
     }
 
     bool selectionBad = false;
@@ -182,10 +193,10 @@ class Session {
         }
       }
       if (o_.json) report["selected"] = selected;
-      Importer importer(*fileSystem, *registry, *ini, host);
+      Importer importer(*fileSystem, *importRegistry, *ini, host);
       host.EndProgress();
       importer.CopyFiles(selected, rtpPath, projectFolder);
-      if (import->harmony) importer.AddHarmony(projectFolder);
+      if (import->harmony) importer.AddHarmonyAfterScan(scanner.FoundEditorFolder(), projectFolder);
       if (import->fullPackage) importer.MarkFullPackage(projectFolder);
     };
 

@@ -55,6 +55,7 @@ struct Setup {
   std::unique_ptr<Registry> registry;
   std::string projectShown;  // as given, made absolute
   report::Options options;
+  RtpLocation rtp;  // options.rtpFolder and where it came from
 };
 
 // Why a command ends before it has a report: on stderr as "Title: message",
@@ -86,7 +87,7 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
     return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
   }
   s.fileSystem = MakeFileSystem();
-  s.registry = MakeRegistry({o.rtp, o.editor, o.winePrefix});
+  s.registry = MakeRegistry({std::nullopt, std::nullopt, o.winePrefix});
   fs::path project = fs::absolute(fs::path(o.project)).lexically_normal();
   s.projectShown = project.string();
   while (s.projectShown.size() > 1 &&
@@ -97,10 +98,6 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
   if (!s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.lmt") ||
       !s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.ldb")) {
     return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
-  }
-  if (s.registry->KeyExists(kToolKey)) {
-    auto rtp = s.registry->ReadString(kToolKey, kRtpValue);
-    if (rtp && !rtp->empty()) s.options.rtpFolder = *rtp + "\\";
   }
   s.options.decode = PlatformDecoder();
   // Bytes compared as they are still need the system's code page to tell
@@ -122,9 +119,24 @@ std::string_view HtmlCharset(const Setup& s) {
   return "utf-8";
 }
 
+// The RTP of the project's edition, where the engines look for it.
+void LocateRtp(const ReportOptions& o, Setup& s, bool is2003) {
+  const RtpSources sources{*s.fileSystem, *s.registry, ReadEnvironment(RtpEnvironmentNames()),
+                           o.rtp, o.editor};
+  if (auto found = FindRtp(is2003 ? RtpEdition::Rpg2003 : RtpEdition::Rpg2000, sources)) {
+    s.rtp = std::move(*found);
+    s.options.rtpFolder = s.rtp.folder;
+  }
+}
+
 std::string RtpShown(const Setup& s) {
   const std::string& r = s.options.rtpFolder;
   return r.empty() ? std::string() : r.substr(0, r.size() - 1);
+}
+
+// With where it came from, for people to read.
+std::string RtpDescribed(const Setup& s) {
+  return s.options.rtpFolder.empty() ? std::string() : DescribeRtp(s.rtp);
 }
 
 void PrintProblems(const report::Report& r, std::ostream& err) {
@@ -150,7 +162,8 @@ json ReportJson(const report::Report& r, const Setup& s) {
     one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
     problems.push_back(one);
   }
-  return {{"version", QF_VERSION},     {"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder}, {"encoding", r.encoding},
+  return {{"version", QF_VERSION},     {"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder},
+          {"rtpSource", s.rtp.source},  {"encoding", r.encoding},
           {"rpg2003", r.is2003},       {"references", refs},  {"needed", r.needed},
           {"missing", r.missing},      {"unused", r.unused},  {"dynamic", r.dynamic.size()},
           {"dynamicNames", dynamic},   {"problems", problems}};
@@ -161,15 +174,18 @@ json ReportJson(const report::Report& r, const Setup& s) {
 int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
+  const lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
-    err << "quillfen: no RTP known (give --rtp): references not in the project count as missing\n";
+    err << "quillfen: no RTP known for this " << (collected.is2003 ? "2003" : "2000")
+        << " project (give --rtp): references not in the project count as missing\n";
   }
-  const report::Report r = report::BuildReport(*s.fileSystem, s.options);
+  const report::Report r = report::Resolve(*s.fileSystem, s.options, collected);
   PrintProblems(r, err);
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
     std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
-    page << report::FormatHtml(r, s.projectShown, RtpShown(s), HtmlCharset(s));
+    page << report::FormatHtml(r, s.projectShown, RtpDescribed(s), HtmlCharset(s));
     page.close();
     if (!page) {
       err << "quillfen: cannot write the report page '" << *o.html << "'\n";
@@ -181,7 +197,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     j["exitCode"] = code;
     out << Dump(j) << "\n";
   } else {
-    out << report::FormatText(r, s.projectShown, RtpShown(s));
+    out << report::FormatText(r, s.projectShown, RtpDescribed(s));
   }
   return code;
 }
@@ -190,10 +206,13 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
                    std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
+  const lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
     return Stopped(o, {kInvalidProject, msg::kRtpNotFoundTitle, msg::kRtpNotFound}, out, err);
   }
-  const report::Report r = report::BuildReport(*s.fileSystem, s.options);
+  if (!o.json) err << "RTP: " << RtpDescribed(s) << "\n";
+  const report::Report r = report::Resolve(*s.fileSystem, s.options, collected);
   PrintProblems(r, err);
 
   std::vector<std::string> selected;
@@ -225,7 +244,8 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
   auto ini = MakeIniWriter();
   Importer importer(*s.fileSystem, *s.registry, *ini, host);
   importer.CopyFiles(selected, s.options.rtpFolder, s.options.projectFolder);
-  if (import.harmony) importer.AddHarmony(s.options.projectFolder);
+  // The editor of the key that gave the RTP: a 2003 project gets 2003's library.
+  if (import.harmony) importer.AddHarmonyFrom(s.rtp.editorFolder, s.options.projectFolder);
 
   json stillMissing = json::array();
   std::size_t dynamicCount = 0;
@@ -266,7 +286,8 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
       return a;
     };
     json j = {{"version", QF_VERSION},     {"project", s.projectShown},
-              {"rtp", RtpShown(s)},        {"needed", r.needed},
+              {"rtp", RtpShown(s)},        {"rtpSource", s.rtp.source},
+              {"needed", r.needed},
               {"selected", selected},      {"stillMissing", stillMissing},
               {"dynamic", dynamicCount},   {"errors", messages(host.Stops())},
               {"messages", messages(host.Infos())}, {"exitCode", code}};

@@ -11,6 +11,7 @@
 #include "FileSystem.h"
 #include "IniFile.h"
 #include "Registry.h"
+#include "RtpLocations.h"
 
 namespace quillfen {
 
@@ -27,6 +28,9 @@ struct RegistryOptions {
   std::optional<std::string> winePrefix;
 };
 std::unique_ptr<Registry> MakeRegistry(const RegistryOptions& options);
+
+// The named environment variables that are set, e.g. RtpEnvironmentNames().
+Environment ReadEnvironment(const std::vector<std::string>& names);
 
 // The folder of the running program, with a trailing separator; empty when
 // it cannot be found.

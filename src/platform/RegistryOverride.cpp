@@ -49,6 +49,17 @@ class OverriddenRegistry final : public Registry {
     return base_->ReadString(key, name);
   }
 
+  bool KeyExistsUnder(RegistryRoot root, const std::string& key) const override {
+    if (root == RegistryRoot::kCurrentUser) return KeyExists(key);
+    return base_->KeyExistsUnder(root, key);
+  }
+
+  std::optional<std::string> ReadStringUnder(RegistryRoot root, const std::string& key,
+                                             const std::string& name) const override {
+    if (root == RegistryRoot::kCurrentUser) return ReadString(key, name);
+    return base_->ReadStringUnder(root, key, name);
+  }
+
  private:
   std::unique_ptr<Registry> base_;
   std::optional<std::string> rtp_;

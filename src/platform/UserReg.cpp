@@ -237,4 +237,33 @@ bool HiveHasKey(const RegHive& hive, std::string_view key) {
          !IgnoreAsciiCaseLess{}(below, it->first.substr(0, below.size()));
 }
 
+std::optional<std::string> HiveString(const RegHive& hive, std::string_view key,
+                                      std::string_view name) {
+  while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+  while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+  const auto values = hive.find(key);
+  if (values == hive.end()) return std::nullopt;
+  const auto value = values->second.find(name);
+  if (value == values->second.end()) return std::nullopt;
+  return value->second;
+}
+
+std::vector<std::string> MachineKeys32(std::string_view key) {
+  while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+  constexpr std::string_view kSoftware = "Software\\";
+  constexpr std::string_view kWow = "Wow6432Node";
+  const IgnoreAsciiCaseLess less;
+  const auto same = [&](std::string_view a, std::string_view b) { return !less(a, b) && !less(b, a); };
+  std::vector<std::string> keys;
+  const std::string_view rest =
+      key.size() > kSoftware.size() ? key.substr(kSoftware.size()) : std::string_view();
+  // Software\Wow6432Node\... is already a key of the 32-bit view.
+  if (!rest.empty() && same(key.substr(0, kSoftware.size()), kSoftware) &&
+      !same(rest.substr(0, kWow.size()), kWow)) {
+    keys.push_back(std::string(kSoftware) + std::string(kWow) + "\\" + std::string(rest));
+  }
+  keys.emplace_back(key);
+  return keys;
+}
+
 }  // namespace quillfen

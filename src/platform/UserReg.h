@@ -1,9 +1,11 @@
-// Reading the string values of a Wine prefix's user.reg.
+// Reading the string values of a Wine prefix's user.reg and system.reg.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillfen {
 
@@ -24,5 +26,14 @@ RegHive ParseUserReg(std::string_view text);
 
 // True when the hive holds key itself or any key below it.
 bool HiveHasKey(const RegHive& hive, std::string_view key);
+
+// A string value as the hive stores it; nullopt when the key or value is absent.
+std::optional<std::string> HiveString(const RegHive& hive, std::string_view key,
+                                      std::string_view name);
+
+// The keys of the machine's hive that a 32-bit program's view of key
+// reads, in order: the one below Software\Wow6432Node, where a 64-bit
+// prefix keeps that view, then key itself, as a 32-bit prefix has it.
+std::vector<std::string> MachineKeys32(std::string_view key);
 
 }  // namespace quillfen

@@ -45,6 +45,26 @@ void Importer::AddHarmony(const std::string& projectFolder) {
   }
 }
 
+void Importer::AddHarmonyFrom(const std::string& editorFolder, const std::string& projectFolder) {
+  if (editorFolder.empty()) {
+    reporter_.ReportStop(msg::kAppPathTitle, msg::kAppPath);
+    return;
+  }
+  if (!fs_.CopyFile(editorFolder + "Harmony.dll", projectFolder + "Harmony.dll",
+                    /*failIfExists=*/false)) {
+    reporter_.ReportStop(msg::kCopyHarmonyTitle, msg::kCopyHarmony);
+  }
+}
+
+void Importer::AddHarmonyAfterScan(const std::string& foundEditorFolder,
+                                   const std::string& projectFolder) {
+  if (registry_.KeyExists(kToolKey) || foundEditorFolder.empty()) {
+    AddHarmony(projectFolder);
+  } else {
+    AddHarmonyFrom(foundEditorFolder, projectFolder);
+  }
+}
+
 void Importer::MarkFullPackage(const std::string& projectFolder) {
   if (!fs_.DirectoryExists(projectFolder)) {
     reporter_.ReportStop(msg::kProjectDirInvalidTitle, msg::kProjectDirInvalid);

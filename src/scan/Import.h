@@ -27,6 +27,12 @@ class Importer {
                  const std::string& projectFolder);
   // Copies the editor's Harmony.dll into the project, overwriting.
   void AddHarmony(const std::string& projectFolder);
+  // The same from an editor folder found with the RTP (ending in a
+  // separator); an empty one means no editor is known.
+  void AddHarmonyFrom(const std::string& editorFolder, const std::string& projectFolder);
+  // After the word scan: AddHarmony while the editor's key exists; where it
+  // is absent, AddHarmonyFrom the editor folder found with the RTP.
+  void AddHarmonyAfterScan(const std::string& foundEditorFolder, const std::string& projectFolder);
   // Sets FullPackageFlag=1 in the project's RPG_RT.ini.
   void MarkFullPackage(const std::string& projectFolder);
 

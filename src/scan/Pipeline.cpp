@@ -47,13 +47,26 @@ Scanner::Scanner(ScanEnvironment env, ScanHost& host) : env_(std::move(env)), ho
 void Scanner::LoadToolLocations() {
   state_.rtpPath.clear();
   browserStart_.reset();
-  if (env_.registry.KeyExists(kToolKey)) {
+  rtpSource_.clear();
+  foundEditor_.clear();
+  if (!env_.rtpOverride && env_.registry.KeyExists(kToolKey)) {
     // A key without a usable RTP value names no RTP: scanning the root of
     // the drive instead would list nonsense.
     auto rtp = env_.registry.ReadString(kToolKey, kRtpValue);
-    if (rtp && !rtp->empty()) state_.rtpPath = *rtp + "\\";
+    if (rtp && !rtp->empty()) {
+      state_.rtpPath = *rtp + "\\";
+      rtpSource_ = std::string("HKEY_CURRENT_USER\\") + kToolKey;
+    }
     auto editor = env_.registry.ReadString(kToolKey, kEditorValue);
+    if (env_.editorOverride) editor = env_.editorOverride;
     if (editor) browserStart_ = *editor + "Project";
+  } else if (auto found = FindRtp(RtpEdition::Rpg2000,
+                                  {env_.fs, env_.registry, env_.environment, env_.rtpOverride,
+                                   env_.editorOverride})) {
+    state_.rtpPath = found->folder;
+    rtpSource_ = found->source;
+    foundEditor_ = found->editorFolder;
+    if (!foundEditor_.empty()) browserStart_ = foundEditor_ + "Project";
   }
   ResetScanState();
 }

@@ -8,6 +8,7 @@
 #include "Host.h"
 #include "Inventory.h"
 #include "Registry.h"
+#include "RtpLocations.h"
 #include "StringList.h"
 
 namespace quillfen {
@@ -24,14 +25,25 @@ struct ScanEnvironment {
   FileSystem& fs;
   const Registry& registry;
   std::string scratchFolder;  // where "~prtmp.buf" and "~temp.buf" go, with a separator
+  // The other places of the 2000 RTP, asked where the editor's key is absent.
+  Environment environment = {};
+  std::optional<std::string> rtpOverride = {};
+  std::optional<std::string> editorOverride = {};
 };
 
 class Scanner {
  public:
   Scanner(ScanEnvironment env, ScanHost& host);
 
-  // Reads the RTP and editor folders from the registry, clears the state.
+  // Reads the RTP and editor folders from the editor's key of the current
+  // user; where that key is absent, from the other places of the 2000 RTP.
+  // Clears the state.
   void LoadToolLocations();
+  // Where rtpPath came from ("HKEY_CURRENT_USER\Software\ASCII\RPG2000",
+  // "--rtp", ...), and the editor folder found with it (with a separator)
+  // when that is not the key's; both empty when no RTP is known.
+  const std::string& RtpSource() const { return rtpSource_; }
+  const std::string& FoundEditorFolder() const { return foundEditor_; }
   // The folder browser's start folder: the editor folder + "Project".
   const std::optional<std::string>& BrowserStartFolder() const { return browserStart_; }
 
@@ -54,6 +66,8 @@ class Scanner {
   ScanHost& host_;
   ScanState state_;
   std::optional<std::string> browserStart_;
+  std::string rtpSource_;
+  std::string foundEditor_;
 };
 
 }  // namespace quillfen

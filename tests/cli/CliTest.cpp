@@ -13,6 +13,7 @@
 #include "Demo.h"
 #include "ProgramRun.h"
 #include "QuillfenVersion.h"
+#include "WineReg.h"
 
 namespace fs = std::filesystem;
 
@@ -38,10 +39,20 @@ class Cli : public ::testing::Test {
 
   // launcher: a command the program is run through, such as setpriv.
   Result Run(const std::vector<std::string>& args, const std::string& program = QF_QUILLFEN,
-             const std::string& launcher = "") {
+             const std::string& launcher = "", const std::vector<std::string>& env = {}) {
     std::string cmd = launcher;
-    cmd += "env WINEPREFIX=";
+    // No RTP of the machine may leak in either.
+    cmd += "env -u RPG_RTP_PATH -u RPG2K_RTP_PATH -u RPG2K3_RTP_PATH";
+    cmd += " XDG_DATA_HOME=";
+    cmd += Quote((root_ / "no-home").string());
+    cmd += " XDG_DATA_DIRS=";
+    cmd += Quote((root_ / "no-dirs").string());
+    cmd += " WINEPREFIX=";
     cmd += Quote((root_ / "wine").string());
+    for (const auto& e : env) {
+      cmd += " ";
+      cmd += Quote(e);
+    }
     cmd += " ";
     cmd += Quote(program);
     for (const auto& a : args) {
@@ -198,7 +209,8 @@ TEST_F(Cli, ADatabaseFileTooLargeForMemoryIsABuildError) {
   fs::resize_file(fs::path(demo.projectFolder) / "Map0500.lmu", 3'000'000'000ull);  // sparse
   std::string cmd = "ulimit -v 1000000; ";
   cmd += QF_QUILLFEN;
-  cmd += " scan " + Quote(demo.projectFolder) + " --rtp " + Quote(demo.rtpFolder) + " --scratch " +
+  cmd += " scan ";
+  cmd += Quote(demo.projectFolder) + " --rtp " + Quote(demo.rtpFolder) + " --scratch " +
          Quote((root_ / "scratch").string());
   Result r = Exec("sh -c " + Quote(cmd));
   EXPECT_EQ(r.code, 1) << r.err;
@@ -392,6 +404,60 @@ TEST_F(Cli, ImportAfterAFailedScanChangesNothing) {
   std::string first = demo.expectedFound[0];
   std::replace(first.begin(), first.end(), '\\', '/');
   EXPECT_FALSE(fs::exists(fs::path(demo.projectFolder) / first));
+}
+
+// The editor's key of the current user stays the scan's first source; the
+// other places of the 2000 RTP count only without it.
+TEST_F(Cli, ScanTakesTheEditorKeyFirstAndTheOtherPlacesWithoutIt) {
+  using quillfen::testing::RegFile;
+  quillfen::DemoLayout demo = quillfen::WriteDemo(root_ / "demo");
+  const std::string ascii = "Software\\ASCII\\RPG2000", kadokawa = "Software\\KADOKAWA\\RPG2000";
+  WriteAll(root_ / "wine" / "user.reg",
+           RegFile({{kadokawa, "RuntimePackagePath", demo.rtpFolder},
+                    {kadokawa, "ApplicationPath", demo.editorFolder}}));
+  Result r = Run({"scan", demo.projectFolder});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, Lines(demo.expectedFound));
+  EXPECT_NE(r.err.find("RTP: " + demo.rtpFolder + " (from HKEY_CURRENT_USER\\" + kadokawa + ")\n"),
+            std::string::npos)
+      << r.err;
+  r = Run({"import", demo.projectFolder, demo.expectedFound[0], "--harmony"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadAll(fs::path(demo.projectFolder) / "Harmony.dll"),
+            ReadAll(fs::path(demo.editorFolder) / "Harmony.dll"));
+
+  // The variable comes before every key but the editor's own.
+  const fs::path elsewhere = root_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  const std::string variable = "RPG2K_RTP_PATH=" + elsewhere.string();
+  r = Run({"scan", demo.projectFolder, "--json"}, QF_QUILLFEN, "", {variable});
+  auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["rtpSource"], "RPG2K_RTP_PATH");
+  EXPECT_EQ(j["rtp"], elsewhere.string() + "\\");
+  EXPECT_TRUE(j["found"].empty());
+
+  // With the editor's key, as before: even without an RTP value.
+  WriteAll(root_ / "wine" / "user.reg",
+           RegFile({{ascii, "ApplicationPath", demo.editorFolder},
+                    {kadokawa, "RuntimePackagePath", demo.rtpFolder}}));
+  r = Run({"scan", demo.projectFolder}, QF_QUILLFEN, "", {variable});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("RTP Not Found: "), std::string::npos) << r.err;
+  WriteAll(root_ / "wine" / "user.reg", RegFile({{ascii, "RuntimePackagePath", demo.rtpFolder}}));
+  r = Run({"scan", demo.projectFolder, "--json"}, QF_QUILLFEN, "", {variable});
+  EXPECT_EQ(nlohmann::json::parse(r.out)["rtpSource"], "HKEY_CURRENT_USER\\" + ascii);
+  EXPECT_EQ(nlohmann::json::parse(r.out)["found"].size(), demo.expectedFound.size() - 1);
+
+  // Last, the data folders.
+  fs::remove(root_ / "wine" / "user.reg");
+  fs::create_directories(root_ / "data" / "rtp");
+  fs::create_directory_symlink(demo.rtpFolder, root_ / "data" / "rtp" / "2000");
+  r = Run({"scan", demo.projectFolder}, QF_QUILLFEN, "",
+          {"XDG_DATA_HOME=" + (root_ / "data").string()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("RTP: " + (root_ / "data" / "rtp" / "2000").string() + " (from XDG_DATA_HOME)"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST_F(Cli, ScansTheRealTestGameAgainstTheFreeRtp) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -147,6 +148,53 @@ TEST(Platform, RegistryComesFromTheWinePrefix) {
   EXPECT_EQ(given->ReadString(key, "RuntimePackagePath"), "/rtp/");
 }
 
+TEST(Platform, MachineKeysComeFromTheWinePrefixsSystemReg) {
+  TempFolder prefix;
+  prefix.Write("user.reg",
+               "WINE REGISTRY Version 2\n\n[Software\\\\KADOKAWA\\\\RPG2003] 1700000000\n"
+               "\"RuntimePackagePath\"=\"C:\\\\User RTP\"\n");
+  // A 64-bit prefix: the editors' 32-bit installers wrote below Wow6432Node.
+  prefix.Write("system.reg",
+               "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+               "[Software\\\\Enterbrain\\\\RPG2003] 1700000000\n"
+               "\"RuntimePackagePath\"=\"C:\\\\64-bit view\"\n"
+               "[Software\\\\Wow6432Node\\\\Enterbrain\\\\RPG2003] 1700000000\n"
+               "\"runtimepackagepath\"=\"C:\\\\RTP2003\"\n"
+               "\"APPLICATIONPATH\"=\"C:\\\\RPG2003\\\\\"\n"
+               "[Software\\\\KADOKAWA\\\\RPG2000] 1700000000\n"
+               "\"RuntimePackagePath\"=\"/srv/rtp2000\"\n");
+  std::filesystem::create_directories(prefix.Path() / "dosdevices");
+  std::filesystem::create_directory_symlink("../drive_c", prefix.Path() / "dosdevices/c:");
+
+  RegistryOptions options;
+  options.winePrefix = prefix.Path().string();
+  options.rtpFolder = "/given";  // lies over the user's editor key only
+  auto registry = MakeRegistry(options);
+  const auto machine = RegistryRoot::kLocalMachine;
+  const std::string c = prefix.Path().string() + "/dosdevices/c:/";
+  EXPECT_EQ(registry->ReadStringUnder(machine, "Software\\Enterbrain\\RPG2003", "RuntimePackagePath"),
+            c + "RTP2003");
+  EXPECT_EQ(registry->ReadStringUnder(machine, "software\\enterbrain\\rpg2003", "ApplicationPath"),
+            c + "RPG2003/");
+  // A prefix of 32 bits keeps the view without Wow6432Node.
+  EXPECT_EQ(registry->ReadStringUnder(machine, "Software\\KADOKAWA\\RPG2000", "RuntimePackagePath"),
+            "/srv/rtp2000");
+  EXPECT_TRUE(registry->KeyExistsUnder(machine, "Software\\KADOKAWA"));
+  EXPECT_FALSE(registry->KeyExistsUnder(machine, "Software\\KADOKAWA\\RPG2003"));
+  EXPECT_EQ(registry->ReadStringUnder(machine, "Software\\ASCII\\RPG2000", "RuntimePackagePath"),
+            std::nullopt);
+  // The user's keys stay in user.reg.
+  EXPECT_EQ(registry->ReadStringUnder(RegistryRoot::kCurrentUser, "Software\\KADOKAWA\\RPG2003",
+                                      "RuntimePackagePath"),
+            c + "User RTP");
+  EXPECT_EQ(registry->ReadStringUnder(RegistryRoot::kCurrentUser, "Software\\Enterbrain\\RPG2003",
+                                      "RuntimePackagePath"),
+            std::nullopt);
+  EXPECT_EQ(registry->ReadStringUnder(RegistryRoot::kCurrentUser, "Software\\ASCII\\RPG2000",
+                                      "RuntimePackagePath"),
+            "/given");
+}
+
 TEST(Platform, IniWriterReplacesTheFileWholeAndKeepsItsMode) {
   TempFolder dir;
   dir.Write("RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Hero\r\n");
@@ -237,6 +285,61 @@ TEST(Platform, RegistryReadsTheCurrentUsersStrings) {
   options.rtpFolder = "E:\\RTP";
   auto given = MakeRegistry(options);
   EXPECT_EQ(given->ReadString("Software\\ASCII\\RPG2000", "RuntimePackagePath"), "E:\\RTP");
+}
+
+// The editors' installers are 32-bit programs: on 64-bit Windows their
+// machine keys are in the 32-bit view, which is the one read.
+TEST(Platform, RegistryReadsTheMachinesKeysInThe32BitView) {
+  const std::string key = "Software\\QuillfenTest\\" + std::to_string(GetCurrentProcessId());
+  const auto put = [&](REGSAM view, const std::string& path, const std::string& data) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    RegSetValueExA(handle, "RuntimePackagePath", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(handle);
+    return true;
+  };
+  ASSERT_TRUE(put(KEY_WOW64_32KEY, key + "\\Both", "C:\\RTP32"));
+  auto registry = MakeRegistry({});
+  const auto machine = RegistryRoot::kLocalMachine;
+  EXPECT_TRUE(registry->KeyExistsUnder(machine, key + "\\Both"));
+  EXPECT_EQ(registry->ReadStringUnder(machine, key + "\\Both", "runtimepackagepath"), "C:\\RTP32");
+  EXPECT_FALSE(registry->KeyExistsUnder(RegistryRoot::kCurrentUser, key + "\\Both"));
+  EXPECT_EQ(registry->ReadString(key + "\\Both", "RuntimePackagePath"), std::nullopt);
+
+  // Where Windows has two views, a key only in the 64-bit one is not seen.
+  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+  BOOL wow64 = FALSE;
+  if (auto isWow64 = reinterpret_cast<IsWow64>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")))) {
+    isWow64(GetCurrentProcess(), &wow64);
+  }
+  const bool twoViews = sizeof(void*) == 8 || wow64;
+  if (twoViews) {
+    ASSERT_TRUE(put(KEY_WOW64_64KEY, key + "\\Only64", "C:\\RTP64"));
+    ASSERT_TRUE(put(KEY_WOW64_64KEY, key + "\\Both", "C:\\RTP64"));
+    EXPECT_FALSE(registry->KeyExistsUnder(machine, key + "\\Only64"));
+    EXPECT_EQ(registry->ReadStringUnder(machine, key + "\\Both", "RuntimePackagePath"), "C:\\RTP32");
+  }
+
+  // Clean up both views (RegDeleteKeyEx is not in every system this runs on).
+  using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+    for (const char* sub : {"\\Both", "\\Only64", ""}) {
+      const std::string path = key + sub;
+      if (deleteKeyEx) {
+        deleteKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
+      } else if (view == KEY_WOW64_32KEY) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+      }
+    }
+  }
+  std::printf("two registry views: %s\n", twoViews ? "yes" : "no");
 }
 
 TEST(Platform, IniWriterSetsTheKey) {

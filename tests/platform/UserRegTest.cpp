@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "RegistryOverride.h"
 
@@ -62,6 +63,29 @@ TEST(UserReg, KnowsTheKeysAboveTheStoredOnes) {
   EXPECT_TRUE(ParseUserReg("[unterminated\n\"A\"=\"1\"\n").empty());
 }
 
+TEST(UserReg, TheMachinesHiveIsReadInThe32BitView) {
+  const RegHive hive = ParseUserReg(
+      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+      "[Software\\\\Wow6432Node\\\\Enterbrain\\\\RPG2003] 1700000000\n"
+      "\"runtimepackagepath\"=\"C:\\\\RTP2003\"\n"
+      "[Software\\\\KADOKAWA\\\\RPG2003] 1700000001\n"
+      "\"RUNTIMEPACKAGEPATH\"=str(2):\"C:\\\\KA\"\n");
+  using Keys = std::vector<std::string>;
+  EXPECT_EQ(MachineKeys32("Software\\Enterbrain\\RPG2003"),
+            (Keys{"Software\\Wow6432Node\\Enterbrain\\RPG2003", "Software\\Enterbrain\\RPG2003"}));
+  EXPECT_EQ(MachineKeys32("\\software\\KADOKAWA"),
+            (Keys{"Software\\Wow6432Node\\KADOKAWA", "software\\KADOKAWA"}));
+  EXPECT_EQ(MachineKeys32("SOFTWARE\\WOW6432NODE\\X"), (Keys{"SOFTWARE\\WOW6432NODE\\X"}));
+  EXPECT_EQ(MachineKeys32("System\\Software"), (Keys{"System\\Software"}));
+  EXPECT_EQ(MachineKeys32("Software"), (Keys{"Software"}));
+
+  EXPECT_EQ(HiveString(hive, "SOFTWARE\\WOW6432NODE\\ENTERBRAIN\\RPG2003\\", "RuntimePackagePath"),
+            "C:\\RTP2003");
+  EXPECT_EQ(HiveString(hive, "Software\\KADOKAWA\\RPG2003", "runtimePackagePath"), "C:\\KA");
+  EXPECT_EQ(HiveString(hive, "Software\\KADOKAWA\\RPG2003", "ApplicationPath"), std::nullopt);
+  EXPECT_EQ(HiveString(hive, "Software\\Enterbrain\\RPG2003", "RuntimePackagePath"), std::nullopt);
+}
+
 class FixedRegistry final : public Registry {
  public:
   bool KeyExists(const std::string& key) const override { return key == "Software\\Other"; }
@@ -82,6 +106,15 @@ TEST(UserReg, GivenLocationsStandForTheEditorKey) {
   EXPECT_EQ(registry->ReadString("Software\\Other", "X"), "x");
   auto plain = OverrideToolLocations(std::make_unique<FixedRegistry>(), std::nullopt, std::nullopt);
   EXPECT_FALSE(plain->KeyExists("Software\\ASCII\\RPG2000"));
+  // Only the current user's editor key is laid over; the machine's is the base's.
+  EXPECT_TRUE(registry->KeyExistsUnder(RegistryRoot::kCurrentUser, "Software\\ASCII\\RPG2000"));
+  EXPECT_FALSE(registry->KeyExistsUnder(RegistryRoot::kLocalMachine, "Software\\ASCII\\RPG2000"));
+  EXPECT_EQ(registry->ReadStringUnder(RegistryRoot::kCurrentUser, "Software\\ASCII\\RPG2000",
+                                      "RuntimePackagePath"),
+            "/rtp/");
+  EXPECT_EQ(registry->ReadStringUnder(RegistryRoot::kLocalMachine, "Software\\ASCII\\RPG2000",
+                                      "RuntimePackagePath"),
+            std::nullopt);
 }
 
 }  // namespace

@@ -109,6 +109,27 @@ TEST_F(ImportFixture, HarmonyNeedsAConfiguredEditorFolder) {
   for (const std::string& entry : fs.log) EXPECT_EQ(entry.rfind("copy", 0), std::string::npos) << entry;
 }
 
+TEST_F(ImportFixture, HarmonyFromTheEditorFoundWithTheRtp) {
+  fs.Put("C:\\RPG2000\\Harmony.dll", "2000 harmony");
+  fs.Put("D:\\RPG2003\\Harmony.dll", "2003 harmony");
+  importer.AddHarmonyFrom("D:\\RPG2003\\", project);
+  EXPECT_EQ(*fs.Get(project + "Harmony.dll"), "2003 harmony");
+  // After the word scan the editor's key, while it exists, comes first.
+  importer.AddHarmonyAfterScan("D:\\RPG2003\\", project);
+  EXPECT_EQ(*fs.Get(project + "Harmony.dll"), "2000 harmony");
+  registry.key = false;
+  importer.AddHarmonyAfterScan("D:\\RPG2003\\", project);
+  EXPECT_EQ(*fs.Get(project + "Harmony.dll"), "2003 harmony");
+  EXPECT_TRUE(host.events.empty());
+  importer.AddHarmonyFrom("", project);
+  importer.AddHarmonyAfterScan("", project);
+  importer.AddHarmonyFrom("E:\\Nothing\\", project);
+  EXPECT_EQ(host.Only("stop"),
+            (std::vector<std::string>{std::string("Application Path Not Found: ") + msg::kAppPath,
+                                      std::string("Application Path Not Found: ") + msg::kAppPath,
+                                      std::string("Could Not Copy Harmony: ") + msg::kCopyHarmony}));
+}
+
 TEST_F(ImportFixture, FullPackageFlagNeedsFolderAndConfiguration) {
   importer.MarkFullPackage(project);
   fs.Put(project + "rpg_rt.ini", "[RPG_RT]\r\n");

@@ -1,6 +1,9 @@
-// The current user's registry as a Wine prefix keeps it in user.reg.
+// The registry as a Wine prefix keeps it: the current user's keys in
+// user.reg, the machine's in system.reg.
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -12,30 +15,63 @@
 namespace quillfen {
 namespace {
 
+// No prefix or no such file simply means no keys.
+RegHive ReadHive(const std::string& path) {
+  std::optional<std::string> file = posix::ResolveExisting(path);
+  if (!file) return {};
+  std::ifstream in(*file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return ParseUserReg(text.str());
+}
+
 class WineRegistry final : public Registry {
  public:
-  WineRegistry(RegHive hive, std::string prefix)
-      : hive_(std::move(hive)), prefix_(std::move(prefix)) {}
+  explicit WineRegistry(std::string prefix)
+      : user_(ReadHive(prefix + "/user.reg")), prefix_(std::move(prefix)) {}
 
-  bool KeyExists(const std::string& key) const override { return HiveHasKey(hive_, key); }
+  bool KeyExists(const std::string& key) const override { return HiveHasKey(user_, key); }
 
   std::optional<std::string> ReadString(const std::string& key,
                                         const std::string& name) const override {
-    std::string_view trimmed = key;
-    while (!trimmed.empty() && trimmed.back() == '\\') trimmed.remove_suffix(1);
-    while (!trimmed.empty() && trimmed.front() == '\\') trimmed.remove_prefix(1);
-    const auto values = hive_.find(trimmed);
-    if (values == hive_.end()) return std::nullopt;
-    const auto value = values->second.find(name);
-    if (value == values->second.end()) return std::nullopt;
-    // A string ends at its first NUL, as the Win32 readers see it.
-    std::string text = value->second.substr(0, value->second.find('\0'));
-    return posix::MapWindowsPath(prefix_, text);
+    return Mapped(HiveString(user_, key, name));
+  }
+
+  bool KeyExistsUnder(RegistryRoot root, const std::string& key) const override {
+    if (root == RegistryRoot::kCurrentUser) return KeyExists(key);
+    for (const std::string& view : MachineKeys32(key)) {
+      if (HiveHasKey(Machine(), view)) return true;
+    }
+    return false;
+  }
+
+  std::optional<std::string> ReadStringUnder(RegistryRoot root, const std::string& key,
+                                             const std::string& name) const override {
+    if (root == RegistryRoot::kCurrentUser) return ReadString(key, name);
+    for (const std::string& view : MachineKeys32(key)) {
+      if (auto value = HiveString(Machine(), view, name)) return Mapped(std::move(value));
+    }
+    return std::nullopt;
   }
 
  private:
-  RegHive hive_;
+  // system.reg is large and rarely needed: read on the first question.
+  const RegHive& Machine() const {
+    std::call_once(machineRead_, [this] { machine_ = ReadHive(prefix_ + "/system.reg"); });
+    return machine_;
+  }
+
+  std::optional<std::string> Mapped(std::optional<std::string> value) const {
+    if (!value) return std::nullopt;
+    // A string ends at its first NUL, as the Win32 readers see it.
+    value->erase(std::min(value->find('\0'), value->size()));
+    return posix::MapWindowsPath(prefix_, *value);
+  }
+
+  RegHive user_;
   std::string prefix_;
+  mutable std::once_flag machineRead_;
+  mutable RegHive machine_;
 };
 
 std::string WinePrefix(const RegistryOptions& options) {
@@ -48,16 +84,7 @@ std::string WinePrefix(const RegistryOptions& options) {
 }  // namespace
 
 std::unique_ptr<Registry> MakeRegistry(const RegistryOptions& options) {
-  const std::string prefix = WinePrefix(options);
-  RegHive hive;
-  // No prefix or no user.reg simply means no keys.
-  if (std::optional<std::string> file = posix::ResolveExisting(prefix + "/user.reg")) {
-    std::ifstream in(*file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    hive = ParseUserReg(text.str());
-  }
-  return OverrideToolLocations(std::make_unique<WineRegistry>(std::move(hive), prefix),
+  return OverrideToolLocations(std::make_unique<WineRegistry>(WinePrefix(options)),
                                options.rtpFolder, options.editorFolder);
 }
 

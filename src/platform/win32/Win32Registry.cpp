@@ -1,4 +1,4 @@
-// The current user's registry, opened read-only.
+// The registry, opened read-only in the view a 32-bit program has.
 #include "Win32Handles.h"
 
 #include <vector>
@@ -9,10 +9,17 @@
 namespace quillfen {
 namespace {
 
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
 class OpenKey {
  public:
-  explicit OpenKey(const std::string& path) {
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) {
+  // A 64-bit build reads what the editors' 32-bit installers wrote; 32-bit
+  // Windows ignores the flag.
+  OpenKey(RegistryRoot root, const std::string& path) {
+    if (::RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &key_) !=
+        ERROR_SUCCESS) {
       key_ = nullptr;
     }
   }
@@ -43,11 +50,22 @@ std::string Expand(const std::string& text) {
 
 class Win32Registry final : public Registry {
  public:
-  bool KeyExists(const std::string& key) const override { return static_cast<bool>(OpenKey(key)); }
+  bool KeyExists(const std::string& key) const override {
+    return KeyExistsUnder(RegistryRoot::kCurrentUser, key);
+  }
 
   std::optional<std::string> ReadString(const std::string& key,
                                         const std::string& name) const override {
-    OpenKey open(key);
+    return ReadStringUnder(RegistryRoot::kCurrentUser, key, name);
+  }
+
+  bool KeyExistsUnder(RegistryRoot root, const std::string& key) const override {
+    return static_cast<bool>(OpenKey(root, key));
+  }
+
+  std::optional<std::string> ReadStringUnder(RegistryRoot root, const std::string& key,
+                                             const std::string& name) const override {
+    OpenKey open(root, key);
     if (!open) return std::nullopt;
     std::vector<char> buffer(MAX_PATH + 1);
     // The value may grow between the calls; try again with the new size.
