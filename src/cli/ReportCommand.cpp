@@ -30,7 +30,8 @@ report::Decoder PlatformDecoder() {
   };
 }
 
-// Names given on the command line, as the report writes them: UTF-8.
+// Names and folders given on the command line (in the ANSI code page on
+// Windows), as the report writes them: UTF-8.
 std::string FromCommandLine(const std::string& given) {
 #ifdef _WIN32
   if (const auto ansi = AnsiCodePage()) {
@@ -170,8 +171,8 @@ json ReportJson(const report::Report& r, const Setup& s) {
     one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
     problems.push_back(one);
   }
-  return {{"project", s.options.projectFolder},
-          {"rtp", s.options.rtpFolder},
+  return {{"project", FromCommandLine(s.options.projectFolder)},
+          {"rtp", FromCommandLine(s.options.rtpFolder)},
           {"encoding", r.encoding},
           {"encodingReason", r.encodingReason},
           {"rpg2003", r.is2003},
@@ -198,7 +199,8 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
     std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
-    page << report::FormatHtml(r, s.projectShown, RtpShown(s), HtmlCharset(s));
+    page << report::FormatHtml(r, FromCommandLine(s.projectShown), FromCommandLine(RtpShown(s)),
+                               HtmlCharset(s));
     page.close();
     if (!page) {
       err << "quillfen: cannot write the report page '" << *o.html << "'\n";
@@ -210,7 +212,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     j["exitCode"] = code;
     out << Dump(j) << "\n";
   } else {
-    WriteText(out, report::FormatText(r, s.projectShown, RtpShown(s)));
+    WriteText(out, report::FormatText(r, FromCommandLine(s.projectShown), FromCommandLine(RtpShown(s))));
   }
   return code;
 }
@@ -315,7 +317,9 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
       for (const Message& m : list) a.push_back({{"title", m.title}, {"message", m.message}});
       return a;
     };
-    json j = {{"project", s.projectShown}, {"rtp", RtpShown(s)},      {"needed", r.needed},
+    json j = {{"project", FromCommandLine(s.projectShown)},
+              {"rtp", FromCommandLine(RtpShown(s))},
+              {"needed", r.needed},
               {"possiblyNeeded", r.possiblyNeeded},
               {"selected", selected},      {"stillMissing", stillMissing},
               {"dynamic", dynamicCount},   {"errors", messages(host.Stops())},
@@ -323,7 +327,9 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
     out << Dump(j) << "\n";
     return code;
   }
-  for (const std::string& entry : selected) out << entry << "\n";
+  std::string copied;
+  for (const std::string& entry : selected) copied += entry + "\n";
+  WriteText(out, copied);
   for (const Message& m : host.Infos()) out << m.title << ": " << m.message << "\n";
   return code;
 }
