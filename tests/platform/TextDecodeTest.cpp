@@ -86,5 +86,27 @@ TEST(TextDecode, FileNamesFoldEveryLetterAndCompareComposed) {
 #endif
 }
 
+#ifdef _WIN32
+TEST(TextDecode, FoldersAreListedInUnicodeWhateverTheAnsiCodePage) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"qf-listing-" + std::to_wstring(::GetCurrentProcessId());
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring inside = folder + L"\\sub";
+  ::CreateDirectoryW(inside.c_str(), nullptr);
+  const std::wstring file = folder + L"\\\u6751" L"1.png";  // 村1, in no Western code page
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  ::CloseHandle(h);
+  char ansi[MAX_PATH * 2];
+  ::WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+  EXPECT_EQ(ListFilesUtf8(std::string(ansi) + "\\"), std::vector<std::string>{"\xE6\x9D\x91\x31.png"});
+  EXPECT_TRUE(ListFilesUtf8(std::string(ansi) + "\\missing\\").empty());
+  ::DeleteFileW(file.c_str());
+  ::RemoveDirectoryW(inside.c_str());
+  ::RemoveDirectoryW(folder.c_str());
+}
+#endif
+
 }  // namespace
 }  // namespace quillfen
