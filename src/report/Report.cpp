@@ -344,21 +344,25 @@ Detected Detect(const lcf::Collected& collected, const Place& project, const Pla
   struct Score {
     std::size_t found = 0, decoded = 0;
   };
+  // Games name the same files again and again: each name once, counted.
+  std::map<std::pair<Folder, std::string_view>, std::size_t> distinct;
+  for (const lcf::Reference& r : collected.references) ++distinct[{r.folder, r.name}];
   Detected best;
   Score bestScore;
   bool first = true;
   for (Encoding e : AllEncodings()) {
     Names names{options, e};
     Score s;
-    for (const lcf::Reference& r : collected.references) {
-      if (names.Decode(r.name)) ++s.decoded;
-      const auto target = TargetOf(r.folder, r.name, e);
+    for (const auto& [reference, count] : distinct) {
+      const auto& [folder, name] = reference;
+      if (names.Decode(name)) s.decoded += count;
+      const auto target = TargetOf(folder, name, e);
       if (!target) continue;
       const auto keys = names.KeysOf(target->name);
-      const FileKind kind = lcf::KindOf(r.folder);
+      const FileKind kind = lcf::KindOf(folder);
       if (!project.Find(target->folder, kind, keys).empty() ||
           !rtp.Find(target->folder, kind, keys).empty()) {
-        ++s.found;
+        s.found += count;
       }
     }
     const bool better = first || s.found > bestScore.found ||
@@ -566,19 +570,36 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
   std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
+  // What a name resolves to and how it shows, worked out once per name.
+  struct Resolved {
+    Shown shown;
+    Status status = Status::kMissing;
+    std::vector<std::string> files;
+  };
+  std::map<std::pair<Folder, std::string_view>, Resolved> resolved;
+  auto resolve = [&](Folder folder, std::string_view name) {
+    Resolved out{Display(name, names), Status::kMissing, {}};
+    const auto target = TargetOf(folder, name, encoding);
+    if (!target) return out;
+    const auto keys = names.KeysOf(target->name);
+    const FileKind kind = lcf::KindOf(folder);
+    out.files = project.Find(target->folder, kind, keys);
+    if (!out.files.empty()) {
+      out.status = Status::kProject;
+    } else if (!(out.files = rtp.Find(target->folder, kind, keys)).empty()) {
+      out.status = Status::kRtp;
+    }
+    return out;
+  };
   for (const lcf::Reference& r : collected.references) {
-    Shown shown = Display(r.name, names);
-    Entry e{r.folder, std::move(shown.text), Display(r.where, names).text, Status::kMissing, {},
-            shown.exact ? std::string() : Hex(r.name)};
-    const auto target = TargetOf(r.folder, r.name, encoding);
-    const auto keys = target ? names.KeysOf(target->name) : std::vector<std::string>();
-    const FileKind kind = lcf::KindOf(r.folder);
-    if (target) e.files = project.Find(target->folder, kind, keys);
-    if (!e.files.empty()) {
-      e.status = Status::kProject;
+    auto it = resolved.find({r.folder, r.name});
+    if (it == resolved.end()) it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
+    const Resolved& how = it->second;
+    Entry e{r.folder, how.shown.text, Display(r.where, names).text, how.status, how.files,
+            how.shown.exact ? std::string() : Hex(r.name)};
+    if (e.status == Status::kProject) {
       used.insert(e.files.begin(), e.files.end());
-    } else if (target && !(e.files = rtp.Find(target->folder, kind, keys)).empty()) {
-      e.status = Status::kRtp;
+    } else if (e.status == Status::kRtp) {
       for (const std::string& f : e.files) {
         if (neededSeen.insert(f).second) report.needed.push_back(f);
       }
