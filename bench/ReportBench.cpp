@@ -61,8 +61,9 @@ void Time(const char* label, const stdfs::path& project, const stdfs::path& rtp,
   o.projectFolder = project.string() + "/";
   o.rtpFolder = rtp.empty() ? std::string() : rtp.string() + "/";
   o.decode = [](std::string_view bytes, report::Encoding e) {
-    return DecodeToUtf8(bytes, e == report::Encoding::kShiftJis ? CodePage::kShiftJis : CodePage::kCp1252);
+    return DecodeToUtf8(bytes, static_cast<CodePage>(e));
   };
+  o.fold = FoldFileName;
   double best = 1e9;
   report::Report r;
   for (int i = 0; i < runs; ++i) {

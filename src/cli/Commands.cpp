@@ -306,7 +306,10 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
   imp->add_flag("--exact", exact,
                 "copy from the exact reference report's needed list instead of the scan's");
   imp->add_option("--encoding", importEncoding,
-                  "with --exact: code page of the game's names (auto, shift-jis, cp1252)");
+                  "with --exact: code page of the game's names, by name or number (as report)");
+  bool withRunTimeNames = false;
+  imp->add_flag("--with-run-time-names", withRunTimeNames,
+                "with --exact: also the RTP files that fit names the game completes while it runs");
 
   ReportOptions reportOptions;
   CLI::App* rep = app.add_subcommand(
@@ -320,8 +323,11 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
                   "Wine prefix whose user.reg names the RTP (default $WINEPREFIX or ~/.wine)");
 #endif
   rep->add_option("--encoding", reportOptions.encoding,
-                  "code page of the game's names: auto (the one that finds more files), "
-                  "shift-jis or cp1252; Windows uses the system's ANSI code page");
+                  "code page of the game's names, by name or number: auto (RPG_RT.ini's "
+                  "[EasyRPG] Encoding, else the one under which most names find a file), "
+                  "shift-jis (932), gbk (936), cp949 (korean), big5 (950), cp874 (thai), "
+                  "cp1250 to cp1258 (central-european, cyrillic, western, greek, turkish, "
+                  "hebrew, arabic, baltic, vietnamese)");
   rep->add_flag("--json", reportOptions.json, "print one JSON object");
   rep->add_option("--html", reportOptions.html, "also write the report as an HTML page");
 
@@ -372,8 +378,9 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
       r.winePrefix = importCommon.winePrefix;
       r.encoding = importEncoding;
       r.json = importCommon.json;
-      return RunExactImport(r, {import.all, import.entries, import.harmony, import.fullPackage},
-                            out, err);
+      return RunExactImport(
+          r, {import.all, import.entries, import.harmony, import.fullPackage, withRunTimeNames}, out,
+          err);
     }
     return Session(importCommon, out, err).Run(&import, false);
   }

@@ -24,29 +24,34 @@ std::string Dump(const json& j) {
   return j.dump(2, ' ', false, json::error_handler_t::replace);
 }
 
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::optional<report::Encoding> ParseEncoding(const std::string& given) {
-  const std::string e = AsciiLower(given);
-  if (e == "auto") return report::Encoding::kAuto;
-  if (e == "shift-jis" || e == "shift_jis" || e == "sjis" || e == "cp932") {
-    return report::Encoding::kShiftJis;
-  }
-  if (e == "cp1252" || e == "windows-1252" || e == "latin1") return report::Encoding::kCp1252;
-  return std::nullopt;
-}
-
 report::Decoder PlatformDecoder() {
   if (!NamesNeedDecoding()) return {};
   return [](std::string_view bytes, report::Encoding e) {
-    return DecodeToUtf8(bytes, e == report::Encoding::kShiftJis ? CodePage::kShiftJis
-                                                                 : CodePage::kCp1252);
+    return DecodeToUtf8(bytes, static_cast<CodePage>(e));
   };
+}
+
+// Names and folders given on the command line (in the ANSI code page on
+// Windows), as the report writes them: UTF-8.
+std::string FromCommandLine(const std::string& given) {
+#ifdef _WIN32
+  if (const auto ansi = AnsiCodePage()) {
+    if (auto text = DecodeToUtf8(given, *ansi)) return *text;
+  }
+#endif
+  return given;
+}
+
+// A file of the report as the file system's calls take it: on Windows the
+// ANSI code page, which cannot name every file; nullopt for those.
+std::optional<std::string> ForFileCalls(const std::string& utf8) {
+#ifdef _WIN32
+  const auto ansi = AnsiCodePage();
+  if (!ansi) return std::nullopt;
+  return EncodeFromUtf8(utf8, *ansi);
+#else
+  return utf8;
+#endif
 }
 
 // The project and RTP as the report needs them; the exit code on failure.
@@ -79,9 +84,10 @@ int Stopped(const ReportOptions& o, const Stop& stop, std::ostream& out, std::os
 }
 
 Stop Prepare(const ReportOptions& o, Setup& s) {
-  auto encoding = ParseEncoding(o.encoding);
+  auto encoding = report::ParseEncoding(o.encoding);
   if (!encoding) {
-    return {kUsage, "quillfen", "unknown encoding '" + o.encoding + "' (auto, shift-jis or cp1252)"};
+    return {kUsage, "quillfen",
+            "unknown encoding '" + o.encoding + "' (" + report::EncodingChoices() + ")"};
   }
   if (o.project.empty()) {  // no folder, and no path can be made of it
     return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
@@ -100,22 +106,22 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
     return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
   }
   s.options.decode = PlatformDecoder();
-  // Bytes compared as they are still need the system's code page to tell
-  // where a folder step ends.
-  if (!s.options.decode && *encoding == report::Encoding::kAuto &&
-      AnsiCodePage() == CodePage::kShiftJis) {
-    encoding = report::Encoding::kShiftJis;
-  }
+  s.options.fold = FoldFileName;
+#ifdef _WIN32
+  // Listed in Unicode: names outside the ANSI code page are found too.
+  s.options.listFiles = ListFilesUtf8;
+#endif
   s.options.encoding = *encoding;
+  if (*encoding != report::Encoding::kAuto) s.options.encodingSetBy = "--encoding";
   return {};
 }
 
 // Names compared as bytes stay bytes of the system's code page on the page.
-std::string_view HtmlCharset(const Setup& s) {
+std::string HtmlCharset(const Setup& s) {
   if (s.options.decode) return "utf-8";
   const std::optional<CodePage> ansi = AnsiCodePage();
   if (ansi == CodePage::kShiftJis) return "shift_jis";
-  if (ansi == CodePage::kCp1252) return "windows-1252";
+  if (ansi) return "windows-" + std::to_string(static_cast<unsigned>(*ansi));
   return "utf-8";
 }
 
@@ -127,6 +133,16 @@ void LocateRtp(const ReportOptions& o, Setup& s, bool is2003) {
     s.rtp = std::move(*found);
     s.options.rtpFolder = s.rtp.folder;
   }
+}
+
+// The text report: on a Windows console as UTF-16, so that every name
+// shows whatever the console's code page; elsewhere the UTF-8 as it is.
+void WriteText(std::ostream& out, const std::string& text) {
+  if (&out == &std::cout) {
+    out.flush();
+    if (WriteConsoleUtf8(text)) return;
+  }
+  out << text;
 }
 
 std::string RtpShown(const Setup& s) {
@@ -146,15 +162,22 @@ void PrintProblems(const report::Report& r, std::ostream& err) {
 json ReportJson(const report::Report& r, const Setup& s) {
   json refs = json::array();
   for (const report::Entry& e : r.references) {
-    refs.push_back({{"folder", lcf::FolderName(e.folder)},
-                    {"name", e.name},
-                    {"where", e.where},
-                    {"status", report::StatusName(e.status)},
-                    {"files", e.files}});
+    json one = {{"folder", lcf::FolderName(e.folder)},
+                {"name", e.name},
+                {"where", e.where},
+                {"status", report::StatusName(e.status)},
+                {"files", e.files}};
+    if (!e.nameBytes.empty()) one["nameBytes"] = e.nameBytes;
+    refs.push_back(std::move(one));
   }
   json dynamic = json::array();
   for (const report::DynamicEntry& d : r.dynamic) {
-    dynamic.push_back({{"folder", lcf::FolderName(d.folder)}, {"name", d.name}, {"where", d.where}});
+    json one = {{"folder", lcf::FolderName(d.folder)}, {"name", d.name}, {"where", d.where}};
+    if (!d.pattern.empty()) {
+      one["pattern"] = d.pattern;
+      one["files"] = d.files;
+    }
+    dynamic.push_back(std::move(one));
   }
   json problems = json::array();
   for (const lcf::Problem& p : r.problems) {
@@ -162,11 +185,21 @@ json ReportJson(const report::Report& r, const Setup& s) {
     one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
     problems.push_back(one);
   }
-  return {{"version", QF_VERSION},     {"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder},
-          {"rtpSource", s.rtp.source},  {"encoding", r.encoding},
-          {"rpg2003", r.is2003},       {"references", refs},  {"needed", r.needed},
-          {"missing", r.missing},      {"unused", r.unused},  {"dynamic", r.dynamic.size()},
-          {"dynamicNames", dynamic},   {"problems", problems}};
+  return {{"version", QF_VERSION},
+          {"project", FromCommandLine(s.options.projectFolder)},
+          {"rtp", FromCommandLine(s.options.rtpFolder)},
+          {"rtpSource", s.rtp.source},
+          {"encoding", r.encoding},
+          {"encodingReason", r.encodingReason},
+          {"rpg2003", r.is2003},
+          {"references", refs},
+          {"needed", r.needed},
+          {"missing", r.missing},
+          {"unused", r.unused},
+          {"possiblyNeeded", r.possiblyNeeded},
+          {"dynamic", r.dynamic.size()},
+          {"dynamicNames", dynamic},
+          {"problems", problems}};
 }
 
 }  // namespace
@@ -185,7 +218,8 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
     std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
-    page << report::FormatHtml(r, s.projectShown, RtpDescribed(s), HtmlCharset(s));
+    page << report::FormatHtml(r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s)),
+                               HtmlCharset(s));
     page.close();
     if (!page) {
       err << "quillfen: cannot write the report page '" << *o.html << "'\n";
@@ -197,7 +231,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     j["exitCode"] = code;
     out << Dump(j) << "\n";
   } else {
-    out << report::FormatText(r, s.projectShown, RtpDescribed(s));
+    WriteText(out, report::FormatText(r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s))));
   }
   return code;
 }
@@ -215,18 +249,24 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
   const report::Report r = report::Resolve(*s.fileSystem, s.options, collected);
   PrintProblems(r, err);
 
+  // Files that fit a name completed at run time only when asked for.
+  std::vector<std::string> offered = r.needed;
+  if (import.withRunTimeNames) {
+    offered.insert(offered.end(), r.possiblyNeeded.begin(), r.possiblyNeeded.end());
+  }
   std::vector<std::string> selected;
   if (import.all) {
-    selected = r.needed;
+    selected = offered;
   } else {
     std::string bad;
     int badCount = 0;
-    for (std::string asked : import.entries) {
+    for (const std::string& given : import.entries) {
+      std::string asked = FromCommandLine(given);
       for (char& c : asked) c = c == '/' ? '\\' : c;
-      auto it = std::find_if(r.needed.begin(), r.needed.end(), [&](const std::string& n) {
-        return AsciiLower(n) == AsciiLower(asked);
+      auto it = std::find_if(offered.begin(), offered.end(), [&](const std::string& n) {
+        return FoldFileName(n) == FoldFileName(asked);
       });
-      if (it == r.needed.end()) {
+      if (it == offered.end()) {
         bad += (bad.empty() ? "'" : ", '") + asked + "'";
         ++badCount;
       } else if (std::find(selected.begin(), selected.end(), *it) == selected.end()) {
@@ -239,11 +279,26 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
       return Stopped(o, {kUsage, "quillfen", bad}, out, err);
     }
   }
+  // The copy takes names as the file calls do; one they cannot name is
+  // left out and said so.
+  std::vector<std::string> toCopy;
+  std::vector<std::string> unnameable;
+  for (const std::string& entry : selected) {
+    if (auto name = ForFileCalls(entry)) {
+      toCopy.push_back(std::move(*name));
+    } else {
+      unnameable.push_back(entry);
+    }
+  }
 
   CliHost host(s.options.projectFolder, false, /*echoStops=*/!o.json);
   auto ini = MakeIniWriter();
   Importer importer(*s.fileSystem, *s.registry, *ini, host);
-  importer.CopyFiles(selected, s.options.rtpFolder, s.options.projectFolder);
+  importer.CopyFiles(toCopy, s.options.rtpFolder, s.options.projectFolder);
+  for (const std::string& entry : unnameable) {
+    err << "quillfen: '" << entry
+        << "' was not copied: its name has characters the system's code page cannot write\n";
+  }
   // The editor of the key that gave the RTP: a 2003 project gets 2003's library.
   if (import.harmony) importer.AddHarmonyFrom(s.rtp.editorFolder, s.options.projectFolder);
 
@@ -278,23 +333,28 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
   }
 
   // A file that could not be read leaves the needed list short: no success.
-  const int code = host.Stops().empty() && r.problems.empty() ? kOk : kFailed;
+  const int code = host.Stops().empty() && r.problems.empty() && unnameable.empty() ? kOk : kFailed;
   if (o.json) {
     auto messages = [](const std::vector<Message>& list) {
       json a = json::array();
       for (const Message& m : list) a.push_back({{"title", m.title}, {"message", m.message}});
       return a;
     };
-    json j = {{"version", QF_VERSION},     {"project", s.projectShown},
-              {"rtp", RtpShown(s)},        {"rtpSource", s.rtp.source},
+    json j = {{"version", QF_VERSION},
+              {"project", FromCommandLine(s.projectShown)},
+              {"rtp", FromCommandLine(RtpShown(s))},
+              {"rtpSource", s.rtp.source},
               {"needed", r.needed},
+              {"possiblyNeeded", r.possiblyNeeded},
               {"selected", selected},      {"stillMissing", stillMissing},
               {"dynamic", dynamicCount},   {"errors", messages(host.Stops())},
               {"messages", messages(host.Infos())}, {"exitCode", code}};
     out << Dump(j) << "\n";
     return code;
   }
-  for (const std::string& entry : selected) out << entry << "\n";
+  std::string copied;
+  for (const std::string& entry : selected) copied += entry + "\n";
+  WriteText(out, copied);
   for (const Message& m : host.Infos()) out << m.title << ": " << m.message << "\n";
   return code;
 }

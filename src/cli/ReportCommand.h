@@ -23,6 +23,8 @@ struct ExactImportOptions {
   std::vector<std::string> entries;
   bool harmony = false;
   bool fullPackage = false;
+  // Also the RTP files that fit names completed at run time.
+  bool withRunTimeNames = false;
 };
 
 // Both return the exit code.

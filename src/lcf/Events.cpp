@@ -13,6 +13,10 @@ constexpr std::int32_t kEncounterOwnBackdrop = 1;
 // The picture-pointer form of Show Picture: a picture number above this takes
 // the number, and the name's ending, from variables while the game runs.
 constexpr std::int32_t kPicturePointerBase = 10000;
+// The later form of Show Picture may end its name with a variable's value:
+// the variable's number and the width in digits.
+constexpr std::size_t kPictureNameVariable = 19;
+constexpr std::size_t kPictureNameDigits = 18;
 // The first four parameters of Move Event: target, frequency, repeat, skip.
 constexpr std::size_t kMoveEventRouteStart = 4;
 
@@ -145,6 +149,12 @@ void AddCommand(const Command& c, const std::string& where, Collected& out) {
     case kShowPicture:
       if (!c.params.empty() && c.params[0] > kPicturePointerBase) {
         out.dynamic.push_back({Folder::kPicture, std::string(c.text), at});
+        break;
+      }
+      if (c.params.size() > kPictureNameVariable && c.params[kPictureNameVariable] != 0) {
+        const std::int32_t digits = c.params[kPictureNameDigits];
+        out.dynamic.push_back(
+            {Folder::kPicture, std::string(c.text), at, true, digits > 0 && digits < 10 ? digits : 0});
         break;
       }
       out.Add(Folder::kPicture, c.text, at);

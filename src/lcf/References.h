@@ -58,6 +58,10 @@ struct DynamicName {
   Folder folder;
   std::string name;  // the fixed part as stored
   std::string where;
+  // Set where the name's trailing digits give way to a variable's value,
+  // written at least this many digits wide (0: as many as the name has).
+  bool numbered = false;
+  int digits = 0;
 };
 
 struct Problem {

@@ -21,6 +21,23 @@ Counts Count(const Report& report) {
   return c;
 }
 
+std::string NamesLine(const Report& report) {
+  std::string line = report.encoding;
+  if (!report.encodingReason.empty()) line += " (" + report.encodingReason + ")";
+  if (report.is2003) line += ", RPG Maker 2003 database";
+  return line;
+}
+
+std::string DynamicName(const DynamicEntry& d) {
+  return std::string(lcf::FolderName(d.folder)) + "\\" + (d.pattern.empty() ? d.name : d.pattern);
+}
+
+std::string DynamicNote(const DynamicEntry& d) {
+  if (d.pattern.empty()) return "built at run time";
+  return "completed at run time, " + std::to_string(d.files.size()) +
+         (d.files.size() == 1 ? " file fits" : " files fit");
+}
+
 std::string Named(const Entry& e) { return std::string(lcf::FolderName(e.folder)) + "\\" + e.name; }
 
 std::string Pad(std::string text, std::size_t width) {
@@ -81,7 +98,7 @@ std::string FormatText(const Report& report, const std::string& project, const s
   const Counts c = Count(report);
   out << "Project: " << project << "\n"
       << "RTP: " << (rtp.empty() ? "(none)" : rtp) << "\n"
-      << "Names: " << report.encoding << (report.is2003 ? ", RPG Maker 2003 database" : "") << "\n"
+      << "Names: " << NamesLine(report) << "\n"
       << "References: " << report.references.size() << " (project " << c.project << ", RTP "
       << c.rtp << ", missing " << c.missing << "), names built at run time: "
       << report.dynamic.size() << "\n\n";
@@ -93,10 +110,10 @@ std::string FormatText(const Report& report, const std::string& project, const s
   List(out, "needed", report.needed);
   List(out, "missing", report.missing);
   List(out, "unused", report.unused);
+  List(out, "possibly needed", report.possiblyNeeded);
   out << "dynamic: " << report.dynamic.size() << "\n";
   for (const DynamicEntry& d : report.dynamic) {
-    out << "  " << lcf::FolderName(d.folder) << "\\" << d.name << " (built at run time)  "
-        << d.where << "\n";
+    out << "  " << DynamicName(d) << " (" << DynamicNote(d) << ")  " << d.where << "\n";
   }
   return out.str();
 }
@@ -117,8 +134,8 @@ std::string FormatHtml(const Report& report, const std::string& project, const s
       << "</style></head><body>\n<h1>Reference report</h1>\n<table class=\"summary\">\n"
       << "<tr><td>Project</td><td><code>" << Escape(project) << "</code></td></tr>\n"
       << "<tr><td>RTP</td><td><code>" << Escape(rtp.empty() ? "(none)" : rtp)
-      << "</code></td></tr>\n<tr><td>Names</td><td>" << Escape(report.encoding)
-      << (report.is2003 ? ", RPG Maker 2003 database" : "") << "</td></tr>\n"
+      << "</code></td></tr>\n<tr><td>Names</td><td>" << Escape(NamesLine(report))
+      << "</td></tr>\n"
       << "<tr><td>References</td><td>" << report.references.size() << ": " << c.project
       << " in the project, " << c.rtp << " from the RTP, " << c.missing << " missing; "
       << report.dynamic.size() << " names built at run time</td></tr>\n</table>\n";
@@ -133,12 +150,17 @@ std::string FormatHtml(const Report& report, const std::string& project, const s
   HtmlReferences(out, report, Status::kProject, "References found in the project",
                  "These the game finds on any machine.");
   HtmlList(out, "unused", "Unused project files", "No reference names these files.", report.unused);
+  HtmlList(out, "RTP", "Possibly needed from the RTP",
+           "These fit a name the game completes while it runs: copy them if the game can build "
+           "their names.",
+           report.possiblyNeeded);
   out << "<h2>Names built at run time (" << report.dynamic.size() << ")</h2>\n";
   if (!report.dynamic.empty()) {
-    out << "<p>These cannot be checked before the game runs.</p>\n<ul>\n";
+    out << "<p>These cannot be checked before the game runs; in a pattern each # is a digit "
+           "of a variable's value.</p>\n<ul>\n";
     for (const DynamicEntry& d : report.dynamic) {
-      out << "<li>" << lcf::FolderName(d.folder) << "\\" << Escape(d.name) << ": "
-          << Escape(d.where) << "</li>\n";
+      out << "<li><code>" << Escape(DynamicName(d)) << "</code> (" << Escape(DynamicNote(d))
+          << "): " << Escape(d.where) << "</li>\n";
     }
     out << "</ul>\n";
   }

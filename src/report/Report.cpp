@@ -38,16 +38,54 @@ void SortUnique(std::vector<std::string>& list) {
              list.end());
 }
 
+struct CodePageInfo {
+  Encoding encoding;
+  std::string_view name;
+  std::vector<std::string_view> aliases;  // beside the name, "cpN", "windows-N" and N
+};
+
+const std::vector<CodePageInfo>& CodePages() {
+  static const std::vector<CodePageInfo> pages = {
+      {Encoding::kCp1252, "cp1252", {"western", "latin1"}},
+      {Encoding::kShiftJis, "Shift-JIS", {"shift_jis", "sjis", "windows-31j", "japanese"}},
+      {Encoding::kBig5, "big5", {"chinese-traditional"}},
+      {Encoding::kGbk, "gbk", {"gb2312", "chinese-simplified"}},
+      {Encoding::kKorean, "cp949", {"korean", "uhc", "euc-kr"}},
+      {Encoding::kCp1251, "cp1251", {"cyrillic"}},
+      {Encoding::kCp1250, "cp1250", {"central-european"}},
+      {Encoding::kCp1253, "cp1253", {"greek"}},
+      {Encoding::kCp1254, "cp1254", {"turkish"}},
+      {Encoding::kCp1255, "cp1255", {"hebrew"}},
+      {Encoding::kCp1256, "cp1256", {"arabic"}},
+      {Encoding::kCp1257, "cp1257", {"baltic"}},
+      {Encoding::kCp1258, "cp1258", {"vietnamese"}},
+      {Encoding::kThai, "cp874", {"thai", "tis-620"}},
+  };
+  return pages;
+}
+
+bool IsDoubleByte(Encoding e) {
+  return e == Encoding::kShiftJis || e == Encoding::kGbk || e == Encoding::kKorean ||
+         e == Encoding::kBig5;
+}
+
+// A byte that starts a two-byte character, whose second byte may look like
+// a backslash or a letter.
+bool IsLeadByte(unsigned char c, Encoding e) {
+  if (e == Encoding::kShiftJis) return lcf::IsShiftJisLead(c);
+  return IsDoubleByte(e) && c >= 0x81 && c <= 0xFE;
+}
+
 // A name with folder steps ("..\System\Frame") is opened relative to its
 // folder; it reaches another resource folder or nothing we list.
 struct Target {
   Folder folder;
   std::string name;
 };
-std::size_t NextSeparator(std::string_view name, std::size_t from, bool shiftJis) {
+std::size_t NextSeparator(std::string_view name, std::size_t from, Encoding e) {
   for (std::size_t i = from; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (shiftJis && lcf::IsShiftJisLead(c)) {
+    if (IsLeadByte(c, e)) {
       ++i;
       continue;
     }
@@ -56,14 +94,14 @@ std::size_t NextSeparator(std::string_view name, std::size_t from, bool shiftJis
   return std::string_view::npos;
 }
 
-std::optional<Target> TargetOf(Folder folder, std::string_view name, bool shiftJis) {
-  if (NextSeparator(name, 0, shiftJis) == std::string_view::npos) {
+std::optional<Target> TargetOf(Folder folder, std::string_view name, Encoding e) {
+  if (NextSeparator(name, 0, e) == std::string_view::npos) {
     return Target{folder, std::string(name)};
   }
   std::vector<std::string> parts = {std::string(lcf::FolderName(folder))};
   std::size_t start = 0;
   while (start <= name.size()) {
-    std::size_t end = NextSeparator(name, start, shiftJis);
+    std::size_t end = NextSeparator(name, start, e);
     if (end == std::string_view::npos) end = name.size();
     const std::string part(name.substr(start, end - start));
     if (part == "..") {
@@ -81,23 +119,47 @@ std::optional<Target> TargetOf(Folder folder, std::string_view name, bool shiftJ
   return std::nullopt;
 }
 
-// The name without its extension, lower-cased, when the extension is one the
-// engine loads for that kind.
-std::optional<std::string> LoadableKey(const std::string& file, FileKind kind) {
+bool Loadable(std::string_view file, FileKind kind) {
   const std::size_t dot = file.rfind('.');
-  if (dot == std::string::npos || dot == 0) return std::nullopt;
-  const std::string extension = AsciiLower(std::string_view(file).substr(dot));
+  if (dot == std::string::npos || dot == 0) return false;
+  const std::string extension = AsciiLower(file.substr(dot));
   for (std::string_view e : lcf::ExtensionsOf(kind)) {
-    if (extension == e) return AsciiLower(std::string_view(file).substr(0, dot));
+    if (extension == e) return true;
   }
-  return std::nullopt;
+  return false;
 }
 
-// The name without its extension, lower-cased, whatever the extension.
-std::optional<std::string> StemKey(const std::string& file) {
+// Names compare under one key: the platform's fold where names are decoded,
+// else ASCII letters without case.
+struct Names {
+  const Options& options;
+  Encoding encoding = Encoding::kCp1252;
+
+  std::string Key(std::string_view text) const {
+    return options.fold ? options.fold(text) : AsciiLower(text);
+  }
+  std::optional<std::string> Decode(std::string_view bytes) const {
+    if (!options.decode) return std::nullopt;
+    return options.decode(bytes, encoding);
+  }
+  // The keys a name may be found under: its bytes as they are (names on
+  // disk kept in the game's code page), and decoded.
+  std::vector<std::string> KeysOf(std::string_view name) const {
+    std::vector<std::string> keys = {AsciiLower(name)};
+    if (auto text = Decode(name)) {
+      std::string key = Key(*text);
+      if (key != keys.front()) keys.push_back(std::move(key));
+    }
+    return keys;
+  }
+};
+
+// The name without its extension, under the key; nullopt for a name with
+// no extension.
+std::optional<std::string> StemKey(const std::string& file, const Names& names) {
   const std::size_t dot = file.rfind('.');
   if (dot == std::string::npos || dot == 0) return std::nullopt;
-  return AsciiLower(std::string_view(file).substr(0, dot));
+  return names.Key(std::string_view(file).substr(0, dot));
 }
 
 // One place's resource folders: every file, and those with an extension by
@@ -110,15 +172,22 @@ struct Place {
   };
   std::array<FolderFiles, lcf::kFolderCount> folders;
 
-  void List(const FileSystem& fs, const std::string& root) {
+  void List(const FileSystem& fs, const std::string& root, const Names& names) {
     if (root.empty()) return;
     for (Folder folder : lcf::AllFolders()) {
       FolderFiles& f = folders[static_cast<std::size_t>(folder)];
-      const std::string name(lcf::FolderName(folder));
-      for (FileSystem::FoundEntry& entry : fs.FindEntries(root + name + "\\*.*")) {
-        if (entry.folder) continue;  // nothing the engine can load
-        if (auto key = StemKey(entry.name)) f.byKey[*key].push_back(entry.name);
-        f.all.push_back(std::move(entry.name));
+      const std::string path = root + std::string(lcf::FolderName(folder)) + "\\";
+      std::vector<std::string> files;
+      if (names.options.listFiles) {
+        files = names.options.listFiles(path);
+      } else {
+        for (FileSystem::FoundEntry& entry : fs.FindEntries(path + "*.*")) {
+          if (!entry.folder) files.push_back(std::move(entry.name));  // nothing the engine can load
+        }
+      }
+      for (std::string& file : files) {
+        if (auto key = StemKey(file, names)) f.byKey[*key].push_back(file);
+        f.all.push_back(std::move(file));
       }
     }
   }
@@ -132,77 +201,233 @@ struct Place {
       auto it = f.byKey.find(key);
       if (it == f.byKey.end()) continue;
       for (const std::string& file : it->second) {
-        if (!LoadableKey(file, kind)) continue;
+        if (!Loadable(file, kind)) continue;
         std::string entry = std::string(lcf::FolderName(folder)) + "\\" + file;
         if (std::find(out.begin(), out.end(), entry) == out.end()) out.push_back(entry);
       }
     }
     return out;
   }
+
+  // Folder\file of each file of that kind whose key is stemKey followed by
+  // at least digits ASCII digits (a larger value writes more).
+  std::vector<std::string> FindNumbered(Folder folder, FileKind kind, const std::string& stemKey,
+                                        std::size_t digits) const {
+    const FolderFiles& f = folders[static_cast<std::size_t>(folder)];
+    std::vector<std::string> out;
+    for (auto it = f.byKey.lower_bound(stemKey); it != f.byKey.end(); ++it) {
+      const std::string& key = it->first;
+      if (key.compare(0, stemKey.size(), stemKey) != 0) break;
+      const std::string_view rest = std::string_view(key).substr(stemKey.size());
+      if (rest.size() < std::max<std::size_t>(digits, 1) ||
+          !std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        continue;
+      }
+      for (const std::string& file : it->second) {
+        if (Loadable(file, kind)) out.push_back(std::string(lcf::FolderName(folder)) + "\\" + file);
+      }
+    }
+    return out;
+  }
 };
 
-// The keys a name may be found under: its bytes as they are (names on disk
-// kept in the game's code page), and decoded.
-std::vector<std::string> KeysOf(std::string_view name, const Decoder& decode, Encoding encoding) {
-  std::vector<std::string> keys = {AsciiLower(name)};
-  if (!decode) return keys;
-  if (auto text = decode(name, encoding)) {
-    std::string key = AsciiLower(*text);
-    if (key != keys.front()) keys.push_back(std::move(key));
-  }
-  return keys;
-}
-
-// Display text: decoded, or with each byte that is not ASCII written \xNN.
-// Control characters are written \xNN too: no file name has them, and in the
-// text report they would move the terminal's cursor or start new lines.
-std::string Display(std::string_view bytes, const Decoder& decode, Encoding encoding) {
-  std::optional<std::string> text;
-  if (decode) text = decode(bytes, encoding);
-  const std::string_view shown = text ? std::string_view(*text) : bytes;
+std::string Hex(std::string_view bytes) {
+  static const char kHex[] = "0123456789abcdef";
   std::string out;
-  static const char kHex[] = "0123456789ABCDEF";
-  for (char c : shown) {
+  for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    const bool control = b < 0x20 || b == 0x7F;
-    if (!control && (b < 0x80 || !decode || text)) {
-      out += c;
-      continue;
-    }
-    out += "\\x";
     out += kHex[b >> 4];
     out += kHex[b & 0xF];
   }
   return out;
 }
 
-// Which code page finds more of the names; on a tie the one that decodes
-// more of them, then cp1252.
-Encoding Detect(const lcf::Collected& collected, const Place& project, const Place& rtp,
-                const Decoder& decode) {
-  const bool allAscii = std::all_of(
-      collected.references.begin(), collected.references.end(), [](const lcf::Reference& r) {
-        return std::all_of(r.name.begin(), r.name.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-      });
-  if (allAscii) return Encoding::kCp1252;  // both read ASCII alike
-  auto score = [&](Encoding e) {
-    std::pair<int, int> s{0, 0};
-    for (const lcf::Reference& r : collected.references) {
-      const auto target = TargetOf(r.folder, r.name, e == Encoding::kShiftJis);
-      if (!target) continue;
-      const auto keys = KeysOf(target->name, decode, e);
-      const FileKind kind = lcf::KindOf(r.folder);
-      if (!project.Find(target->folder, kind, keys).empty() ||
-          !rtp.Find(target->folder, kind, keys).empty()) {
-        ++s.first;
+void AppendEscape(std::string& out, unsigned char b) {
+  static const char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[b >> 4];
+  out += kHex[b & 0xF];
+}
+
+bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
+
+// A decoded character that is a C1 control (U+0080 to U+009F) in UTF-8.
+bool HasControl(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (IsControl(b)) return true;
+    if (b == 0xC2 && i + 1 < utf8.size()) {
+      const auto next = static_cast<unsigned char>(utf8[i + 1]);
+      if (next >= 0x80 && next <= 0x9F) return true;
+    }
+  }
+  return false;
+}
+
+struct Shown {
+  std::string text;
+  bool exact = true;  // text is the whole name decoded, nothing escaped
+};
+
+// Display text: decoded where it can be, character by character; control
+// characters and bytes that are no text of the code page are written \xNN.
+// A two-byte character that does not decode is escaped whole, so that its
+// second byte never shows as a folder separator.
+Shown Display(std::string_view bytes, const Names& names) {
+  if (!names.options.decode) {
+    // Bytes as the ANSI calls take them: only control characters escaped.
+    Shown s;
+    for (char c : bytes) {
+      const auto b = static_cast<unsigned char>(c);
+      if (IsControl(b)) {
+        AppendEscape(s.text, b);
+        s.exact = false;
+      } else {
+        s.text += c;
       }
-      if (decode(r.name, e)) ++s.second;
     }
     return s;
+  }
+  if (auto text = names.Decode(bytes); text && !HasControl(*text)) return {std::move(*text), true};
+  Shown s{{}, false};
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      if (IsControl(b)) {
+        AppendEscape(s.text, b);
+      } else {
+        s.text += bytes[i];
+      }
+      ++i;
+      continue;
+    }
+    const std::size_t width = IsLeadByte(b, names.encoding) && i + 1 < bytes.size() ? 2 : 1;
+    const auto one = names.Decode(bytes.substr(i, width));
+    if (one && !HasControl(*one)) {
+      s.text += *one;
+    } else {
+      for (std::size_t k = 0; k < width; ++k) AppendEscape(s.text, static_cast<unsigned char>(bytes[i + k]));
+    }
+    i += width;
+  }
+  return s;
+}
+
+std::string WithThousands(std::size_t n) {
+  const std::string digits = std::to_string(n);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  return out;
+}
+
+bool AllAscii(const lcf::Collected& collected) {
+  return std::all_of(collected.references.begin(), collected.references.end(),
+                     [](const lcf::Reference& r) {
+                       return std::all_of(r.name.begin(), r.name.end(),
+                                          [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+                     });
+}
+
+struct Detected {
+  Encoding encoding = Encoding::kCp1252;
+  std::string reason;
+};
+
+// The code page under which most references find a file; on a tie the one
+// under which most names decode, then the earlier in AllEncodings.
+Detected Detect(const lcf::Collected& collected, const Place& project, const Place& rtp,
+                const Options& options) {
+  if (AllAscii(collected)) return {Encoding::kCp1252, "all names are ASCII"};
+  struct Score {
+    std::size_t found = 0, decoded = 0;
   };
-  return score(Encoding::kShiftJis) > score(Encoding::kCp1252) ? Encoding::kShiftJis
-                                                                : Encoding::kCp1252;
+  // Games name the same files again and again: each name once, counted.
+  std::map<std::pair<Folder, std::string_view>, std::size_t> distinct;
+  for (const lcf::Reference& r : collected.references) ++distinct[{r.folder, r.name}];
+  Detected best;
+  Score bestScore;
+  bool first = true;
+  for (Encoding e : AllEncodings()) {
+    Names names{options, e};
+    Score s;
+    for (const auto& [reference, count] : distinct) {
+      const auto& [folder, name] = reference;
+      if (names.Decode(name)) s.decoded += count;
+      const auto target = TargetOf(folder, name, e);
+      if (!target) continue;
+      const auto keys = names.KeysOf(target->name);
+      const FileKind kind = lcf::KindOf(folder);
+      if (!project.Find(target->folder, kind, keys).empty() ||
+          !rtp.Find(target->folder, kind, keys).empty()) {
+        s.found += count;
+      }
+    }
+    const bool better = first || s.found > bestScore.found ||
+                        (s.found == bestScore.found && s.decoded > bestScore.decoded);
+    if (!better) continue;
+    first = false;
+    bestScore = s;
+    best.encoding = e;
+  }
+  best.reason = WithThousands(bestScore.decoded) + " of " +
+                WithThousands(collected.references.size()) + " names decode; " +
+                WithThousands(bestScore.found) + (bestScore.found == 1 ? " file" : " files") + " found";
+  return best;
+}
+
+std::string Trim(std::string_view text) {
+  const std::size_t begin = text.find_first_not_of(" \t\r");
+  if (begin == std::string_view::npos) return {};
+  const std::size_t end = text.find_last_not_of(" \t\r");
+  return std::string(text.substr(begin, end - begin + 1));
+}
+
+// The value of [EasyRPG] Encoding in RPG_RT.ini, when there is one.
+std::optional<std::string> IniEncoding(const FileSystem& fs, const std::string& projectFolder) {
+  const std::string path = projectFolder + "RPG_RT.ini";
+  std::string text;
+  try {
+    if (!fs.FileExists(path)) return std::nullopt;
+    text = fs.LoadFile(path);
+  } catch (const FileError&) {
+    return std::nullopt;  // an unreadable ini names nothing
+  }
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  bool inSection = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = Trim(std::string_view(text).substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      const std::size_t close = line.find(']');
+      inSection = close != std::string::npos && AsciiLower(Trim(line.substr(1, close - 1))) == "easyrpg";
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (!inSection || equals == std::string::npos) continue;
+    if (AsciiLower(Trim(line.substr(0, equals))) == "encoding") return Trim(line.substr(equals + 1));
+  }
+  return std::nullopt;
+}
+
+// The name of a run-time numbered picture: its fixed part (without the
+// trailing digits) and the width the value is written in.
+struct Numbered {
+  std::string stem;
+  std::size_t digits = 0;
+};
+Numbered NumberedOf(const lcf::DynamicName& d) {
+  std::size_t end = d.name.size();
+  while (end > 0 && d.name[end - 1] >= '0' && d.name[end - 1] <= '9') --end;
+  const std::size_t trailing = d.name.size() - end;
+  const std::size_t digits = d.digits > 0 ? static_cast<std::size_t>(d.digits) : std::max<std::size_t>(trailing, 1);
+  return {d.name.substr(0, end), digits};
 }
 
 }  // namespace
@@ -260,50 +485,155 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   return out;
 }
 
+const std::vector<Encoding>& AllEncodings() {
+  static const std::vector<Encoding> all = [] {
+    std::vector<Encoding> out;
+    for (const CodePageInfo& info : CodePages()) out.push_back(info.encoding);
+    return out;
+  }();
+  return all;
+}
+
+std::string_view EncodingName(Encoding encoding) {
+  for (const CodePageInfo& info : CodePages()) {
+    if (info.encoding == encoding) return info.name;
+  }
+  return "auto";
+}
+
+std::optional<Encoding> ParseEncoding(std::string_view text) {
+  std::string given = AsciiLower(Trim(text));
+  for (char& c : given) c = c == '_' ? '-' : c;
+  if (given == "auto") return Encoding::kAuto;
+  std::string_view number = given;
+  for (std::string_view prefix : {"windows-", "cp"}) {
+    if (number.substr(0, prefix.size()) == prefix) number.remove_prefix(prefix.size());
+  }
+  for (const CodePageInfo& info : CodePages()) {
+    std::string name = AsciiLower(info.name);
+    for (char& c : name) c = c == '_' ? '-' : c;
+    if (given == name || number == std::to_string(static_cast<unsigned>(info.encoding))) {
+      return info.encoding;
+    }
+    for (std::string_view alias : info.aliases) {
+      std::string a(alias);
+      for (char& c : a) c = c == '_' ? '-' : c;
+      if (given == a) return info.encoding;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string EncodingChoices() {
+  std::string out = "auto";
+  for (const CodePageInfo& info : CodePages()) {
+    out.append(", ").append(AsciiLower(info.name));
+    for (std::string_view alias : info.aliases) out.append("/").append(alias);
+    out.append(" (").append(std::to_string(static_cast<unsigned>(info.encoding))).append(")");
+  }
+  return out;
+}
+
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
   Report report;
   report.is2003 = collected.is2003;
   report.problems = collected.problems;
+  const Names listing{options};
   Place project, rtp;
-  project.List(fs, options.projectFolder);
-  rtp.List(fs, options.rtpFolder);
+  project.List(fs, options.projectFolder, listing);
+  rtp.List(fs, options.rtpFolder, listing);
 
   Encoding encoding = options.encoding;
-  if (options.decode && encoding == Encoding::kAuto) {
-    encoding = Detect(collected, project, rtp, options.decode);
+  if (encoding != Encoding::kAuto) {
+    report.encodingReason = options.encodingSetBy.empty() ? "as given" : "set by " + options.encodingSetBy;
+  } else if (options.decode) {
+    std::string iniNote;
+    if (const auto named = IniEncoding(fs, options.projectFolder)) {
+      const auto parsed = ParseEncoding(*named);
+      if (parsed && *parsed != Encoding::kAuto) {
+        encoding = *parsed;
+        report.encodingReason = "set by RPG_RT.ini [EasyRPG] Encoding=" + *named;
+      } else {
+        iniNote = "; RPG_RT.ini names the unknown code page '" + *named + "'";
+      }
+    }
+    if (encoding == Encoding::kAuto) {
+      Detected detected = Detect(collected, project, rtp, options);
+      encoding = detected.encoding;
+      report.encodingReason = detected.reason + iniNote;
+    }
   }
-  report.encoding = !options.decode                    ? "ANSI"
-                    : encoding == Encoding::kShiftJis ? "Shift-JIS"
-                                                      : "cp1252";
+  if (encoding == Encoding::kAuto) encoding = Encoding::kCp1252;  // bytes: single-byte steps
+  report.encoding = options.decode ? std::string(EncodingName(encoding)) : "ANSI";
+  const Names names{options, encoding};
 
   std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
+  // What a name resolves to and how it shows, worked out once per name.
+  struct Resolved {
+    Shown shown;
+    Status status = Status::kMissing;
+    std::vector<std::string> files;
+  };
+  std::map<std::pair<Folder, std::string_view>, Resolved> resolved;
+  auto resolve = [&](Folder folder, std::string_view name) {
+    Resolved out{Display(name, names), Status::kMissing, {}};
+    const auto target = TargetOf(folder, name, encoding);
+    if (!target) return out;
+    const auto keys = names.KeysOf(target->name);
+    const FileKind kind = lcf::KindOf(folder);
+    out.files = project.Find(target->folder, kind, keys);
+    if (!out.files.empty()) {
+      out.status = Status::kProject;
+    } else if (!(out.files = rtp.Find(target->folder, kind, keys)).empty()) {
+      out.status = Status::kRtp;
+    }
+    return out;
+  };
   for (const lcf::Reference& r : collected.references) {
-    Entry e{r.folder, Display(r.name, options.decode, encoding),
-            Display(r.where, options.decode, encoding), Status::kMissing, {}};
-    const auto target = TargetOf(r.folder, r.name, encoding == Encoding::kShiftJis);
-    const auto keys = target ? KeysOf(target->name, options.decode, encoding)
-                             : std::vector<std::string>();
-    const FileKind kind = lcf::KindOf(r.folder);
-    if (target) e.files = project.Find(target->folder, kind, keys);
-    if (!e.files.empty()) {
-      e.status = Status::kProject;
+    auto it = resolved.find({r.folder, r.name});
+    if (it == resolved.end()) it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
+    const Resolved& how = it->second;
+    Entry e{r.folder, how.shown.text, Display(r.where, names).text, how.status, how.files,
+            how.shown.exact ? std::string() : Hex(r.name)};
+    if (e.status == Status::kProject) {
       used.insert(e.files.begin(), e.files.end());
-    } else if (target && !(e.files = rtp.Find(target->folder, kind, keys)).empty()) {
-      e.status = Status::kRtp;
+    } else if (e.status == Status::kRtp) {
       for (const std::string& f : e.files) {
         if (neededSeen.insert(f).second) report.needed.push_back(f);
       }
     } else {
       std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
-      if (missingSeen.insert(AsciiLower(named)).second) report.missing.push_back(std::move(named));
+      if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
     }
     report.references.push_back(std::move(e));
   }
+
+  std::set<std::string> possiblySeen;
   for (const lcf::DynamicName& d : collected.dynamic) {
-    report.dynamic.push_back({d.folder, Display(d.name, options.decode, encoding),
-                              Display(d.where, options.decode, encoding)});
+    DynamicEntry entry{d.folder, Display(d.name, names).text, Display(d.where, names).text, {}, {}};
+    if (d.numbered) {
+      const Numbered n = NumberedOf(d);
+      const Shown stem = Display(n.stem, names);
+      entry.pattern = stem.text + std::string(n.digits, '#');
+      // A stem with folder steps or that does not decode is found by its bytes.
+      const auto target = TargetOf(d.folder, n.stem, encoding);
+      if (target) {
+        const auto decoded = names.Decode(target->name);
+        const std::string stemKey = decoded ? names.Key(*decoded) : AsciiLower(target->name);
+        const FileKind kind = lcf::KindOf(d.folder);
+        entry.files = project.FindNumbered(target->folder, kind, stemKey, n.digits);
+        used.insert(entry.files.begin(), entry.files.end());
+        for (const std::string& file : rtp.FindNumbered(target->folder, kind, stemKey, n.digits)) {
+          // An RTP file the project has under the same name is there already.
+          const std::string stemOnly = file.substr(file.find('\\') + 1, file.rfind('.') - file.find('\\') - 1);
+          if (!project.Find(target->folder, kind, {names.Key(stemOnly)}).empty()) continue;
+          if (possiblySeen.insert(file).second) report.possiblyNeeded.push_back(file);
+        }
+      }
+    }
+    report.dynamic.push_back(std::move(entry));
   }
 
   for (Folder folder : lcf::AllFolders()) {
@@ -316,6 +646,10 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
   SortUnique(report.needed);
   SortUnique(report.missing);
   SortUnique(report.unused);
+  SortUnique(report.possiblyNeeded);
+  // What a fixed name needs already is no longer a maybe.
+  std::erase_if(report.possiblyNeeded,
+                [&](const std::string& file) { return neededSeen.count(file) != 0; });
   return report;
 }
 

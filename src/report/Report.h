@@ -14,10 +14,42 @@
 
 namespace quillfen::report {
 
-enum class Encoding { kAuto, kShiftJis, kCp1252 };
+// The code page of a game's names; each value is the code page's number.
+enum class Encoding : unsigned {
+  kAuto = 0,
+  kShiftJis = 932,
+  kCp1252 = 1252,  // Western
+  kThai = 874,
+  kGbk = 936,
+  kKorean = 949,
+  kBig5 = 950,
+  kCp1250 = 1250,  // Central European
+  kCp1251 = 1251,  // Cyrillic
+  kCp1253 = 1253,  // Greek
+  kCp1254 = 1254,  // Turkish
+  kCp1255 = 1255,  // Hebrew
+  kCp1256 = 1256,  // Arabic
+  kCp1257 = 1257,  // Baltic
+  kCp1258 = 1258,  // Vietnamese
+};
 enum class Status { kProject, kRtp, kMissing };
 
 std::string_view StatusName(Status status);  // "project", "RTP", "missing"
+
+// Every code page but kAuto, in the order that wins a tie in detection.
+const std::vector<Encoding>& AllEncodings();
+// "Shift-JIS", "big5", "gbk", "cp949", "cp874", "cp1250" ... "cp1258"; "auto".
+std::string_view EncodingName(Encoding encoding);
+// A code page by name ("big5", "shift-jis", "cyrillic", "windows-1251") or
+// number ("950", "cp950"), ignoring case; "auto" is kAuto.
+std::optional<Encoding> ParseEncoding(std::string_view text);
+// What ParseEncoding takes, for messages: "auto, shift-jis, big5, ...".
+std::string EncodingChoices();
+
+// The key under which two decoded (UTF-8) names are the same file name.
+using NameFold = std::function<std::string(std::string_view)>;
+// The files of one folder (path ending in a separator), names as UTF-8.
+using FolderLister = std::function<std::vector<std::string>(const std::string&)>;
 
 // Decodes a game's name bytes into the file system's text; nullopt when the
 // bytes are no text of that encoding.
@@ -29,24 +61,45 @@ struct Options {
   Encoding encoding = Encoding::kAuto;
   // Unset: names are compared as bytes, as the Windows ANSI file calls do.
   Decoder decode;
+  // Unset: ASCII letters only ignore case.
+  NameFold fold;
+  // Unset: the FileSystem lists the folders (its names are UTF-8 on POSIX).
+  FolderLister listFiles;
+  // Who set encoding when it is not kAuto, for the report ("--encoding").
+  // With kAuto a project's RPG_RT.ini may name it ([EasyRPG] Encoding);
+  // otherwise it is detected.
+  std::string encodingSetBy;
 };
 
+// Names and locations for display are UTF-8 where names are decoded (on
+// Windows too): only control characters and bytes that are no text of the
+// code page are written \xNN. File names (files, needed, possiblyNeeded,
+// missing, unused) are UTF-8 where listed so, else as the file system has them.
 struct Entry {
   lcf::Folder folder;
   std::string name;   // for display (decoded where names are decoded)
   std::string where;  // for display
   Status status = Status::kMissing;
   std::vector<std::string> files;  // Folder\file.ext it resolves to, in the place of its status
+  std::string nameBytes;  // the name's bytes in hex ("a7f831") where name is not their exact text
 };
 
 struct DynamicEntry {
   lcf::Folder folder;
   std::string name;
   std::string where;
+  // Names completed at run time from a variable: the name with its ending
+  // as '#' ("menuicon_###"), and the project files that fit it, which
+  // count as used. Empty for names that cannot be told beforehand.
+  std::string pattern;
+  std::vector<std::string> files;  // Folder\file.ext
 };
 
 struct Report {
-  std::string encoding;  // "Shift-JIS", "cp1252" or "ANSI"
+  std::string encoding;  // EncodingName of the code page used, or "ANSI"
+  // Why that one: "2,301 of 2,310 names decode; 5 files found",
+  // "set by RPG_RT.ini [EasyRPG] Encoding=950", "set by --encoding".
+  std::string encodingReason;
   bool is2003 = false;
   std::vector<Entry> references;
   std::vector<DynamicEntry> dynamic;
@@ -54,6 +107,9 @@ struct Report {
   std::vector<std::string> needed;   // Folder\file.ext in the RTP, to copy
   std::vector<std::string> missing;  // Folder\name, in neither
   std::vector<std::string> unused;   // Folder\file.ext in the project that nothing names
+  // Folder\file.ext in the RTP, not in the project, that fit a name
+  // completed at run time: needed only if the game builds that name.
+  std::vector<std::string> possiblyNeeded;
 };
 
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read

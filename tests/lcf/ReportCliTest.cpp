@@ -176,4 +176,65 @@ TEST_F(ReportCli, ExactImportCopiesFromTheNeededListAndWarnsBeforeFullPackage) {
   EXPECT_NE(r.err.find("RTP Not Found"), std::string::npos);
 }
 
+TEST_F(ReportCli, Big5NamesAndRunTimePicturesReadAndImportAsTheEngineLoadsThem) {
+  using quillfen::testing::WriteFile;
+  const fs::path project = root_ / "Big5", rtp = root_ / "Big5RTP";
+  std::vector<std::int64_t> numbered(20, 0);
+  numbered[0] = 3;
+  numbered[18] = 3;
+  numbered[19] = 7;
+  quillfen::lcf::Commands list;
+  list.Add(11110, 0, "\xA7\xF8\x31", {1, 0, 0, 160, 120});  // 村1
+  list.Add(11110, 0, "\x81\x5C", {2, 0, 0, 160, 120});      // no Big5 character
+  list.Add(11110, 0, "menuicon_000", numbered);
+  list.Add(10, 0, "", {});
+  const std::string commands = list.Finish();
+  WriteFile(project / "RPG_RT.ldb",
+            quillfen::lcf::Header("LcfDataBase") +
+                quillfen::lcf::Chunks()
+                    .Raw(0x19, quillfen::lcf::Array({quillfen::lcf::Chunks().Str(0x01, "Menu").Raw(0x16, commands).Finish()}))
+                    .Finish());
+  WriteFile(project / "RPG_RT.lmt", quillfen::testing::MapTree({}));
+  WriteFile(project / "Picture" / "\xE6\x9D\x91\x31.png", "x");
+  WriteFile(project / "Picture" / "menuicon_000.png", "x");
+  WriteFile(rtp / "Picture" / "menuicon_001.png", "x");
+
+  Result r = Run({"report", project.string(), "--rtp", rtp.string()});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Names: big5 (1 of 2 names decode; 1 file found)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("project  Picture\\\xE6\x9D\x91\x31 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("missing  Picture\\\\x81\\x5C "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("names built at run time: 1\n"), std::string::npos);
+  EXPECT_NE(r.out.find("possibly needed (1):\n  Picture\\menuicon_001.png\n"), std::string::npos);
+
+  // By name or by number; JSON keeps the bytes of what did not decode.
+  for (const char* given : {"950", "BIG5", "cp950"}) {
+    r = Run({"report", project.string(), "--rtp", rtp.string(), "--encoding", given, "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["encoding"], "big5");
+    EXPECT_EQ(j["encodingReason"], "set by --encoding");
+    EXPECT_EQ(j["references"][0]["name"], "\xE6\x9D\x91\x31");
+    EXPECT_FALSE(j["references"][0].contains("nameBytes"));
+    EXPECT_EQ(j["references"][1]["nameBytes"], "815c");
+    EXPECT_EQ(j["dynamicNames"][0]["pattern"], "menuicon_###");
+    EXPECT_EQ(j["dynamicNames"][0]["files"], nlohmann::json::array({"Picture\\menuicon_000.png"}));
+    EXPECT_EQ(j["possiblyNeeded"], nlohmann::json::array({"Picture\\menuicon_001.png"}));
+  }
+  r = Run({"report", project.string(), "--encoding", "koi8"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("big5/chinese-traditional (950)"), std::string::npos) << r.err;
+
+  // What fits a run-time name is copied only when asked.
+  r = Run({"import", project.string(), "--exact", "--all", "--rtp", rtp.string()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_FALSE(fs::exists(project / "Picture" / "menuicon_001.png"));
+  r = Run({"import", project.string(), "--exact", "--rtp", rtp.string(), "Picture/menuicon_001.png"});
+  EXPECT_EQ(r.code, 2);
+  r = Run({"import", project.string(), "--exact", "--all", "--with-run-time-names", "--rtp", rtp.string()});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Picture\\menuicon_001.png\n", 0), 0u) << r.out;
+  EXPECT_TRUE(fs::exists(project / "Picture" / "menuicon_001.png"));
+}
+
 }  // namespace

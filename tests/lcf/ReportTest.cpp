@@ -18,9 +18,7 @@ using report::Encoding;
 using testing::TempFolder;
 
 report::Decoder Decoder() {
-  return [](std::string_view bytes, Encoding e) {
-    return DecodeToUtf8(bytes, e == Encoding::kShiftJis ? CodePage::kShiftJis : CodePage::kCp1252);
-  };
+  return [](std::string_view bytes, Encoding e) { return DecodeToUtf8(bytes, static_cast<CodePage>(e)); };
 }
 
 report::Report ReportOn(const fs::path& project, const fs::path& rtp,
@@ -31,6 +29,7 @@ report::Report ReportOn(const fs::path& project, const fs::path& rtp,
   o.rtpFolder = rtp.empty() ? std::string() : rtp.string() + "/";
   o.encoding = encoding;
   o.decode = Decoder();
+  o.fold = FoldFileName;
   return report::BuildReport(*files, o);
 }
 
@@ -299,6 +298,242 @@ TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
       EXPECT_EQ(e.where.rfind("Map0001.lmu, event 2 'a\xE5\x8B\x87", 0), 0u) << e.where;
     }
   }
+}
+
+// A game whose one common event runs the commands.
+void WriteCommandGame(const fs::path& project, const lcf::Commands& list) {
+  const std::string commands = list.Finish();
+  testing::WriteFile(project / "RPG_RT.ldb",
+                     lcf::Header("LcfDataBase") +
+                         lcf::Chunks()
+                             .Raw(0x19, lcf::Array({lcf::Chunks().Str(0x01, "Names").Raw(0x16, commands).Finish()}))
+                             .Finish());
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
+}
+
+constexpr int kShowPicture = 11110, kPlaySound = 11550;
+
+std::string Bytes(std::string_view utf8, Encoding e) {
+  const auto bytes = EncodeFromUtf8(utf8, static_cast<CodePage>(e));
+  EXPECT_TRUE(bytes) << std::string(utf8) << " in " << report::EncodingName(e);
+  return bytes.value_or("");
+}
+
+// The first character of a double-byte code page whose second byte is the
+// one given, as UTF-8; empty when the code page has none.
+std::string CharacterWithSecondByte(Encoding e, char second) {
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    const std::string pair = {static_cast<char>(lead), second};
+    if (auto text = DecodeToUtf8(pair, static_cast<CodePage>(e)); text && *text != pair) return *text;
+  }
+  return {};
+}
+
+TEST(Report, NamesOfEveryCodePageFindTheirFilesAndTheCodePageIsDetected) {
+  struct Game {
+    Encoding encoding;
+    std::vector<std::string> names;  // as UTF-8, the file names on disk in another case
+    std::vector<std::string> files;
+  };
+  std::vector<Game> games = {
+      {Encoding::kBig5, {"村1"}, {"村1"}},
+      {Encoding::kCp1250, {"Łódź"}, {"łÓdŹ"}},
+      {Encoding::kCp1251, {"Привет"}, {"пРИВЕТ"}},
+      {Encoding::kCp1252, {"Öffnen"}, {"öffnen"}},
+      {Encoding::kCp1253, {"Ωμέγα"}, {"ωΜΈΓΑ"}},
+      {Encoding::kCp1254, {"Işık"}, {"Işık"}},
+      {Encoding::kCp1255, {"שלום"}, {"שלום"}},
+      {Encoding::kCp1256, {"سلام"}, {"سلام"}},
+      {Encoding::kCp1257, {"Ąžuolas"}, {"ąŽUOLAS"}},
+      {Encoding::kCp1258, {"Việt"}, {"việt"}},
+      {Encoding::kThai, {"ไทย"}, {"ไทย"}},
+  };
+  // Two-byte code pages: a character whose second byte is a backslash, and
+  // one whose second byte is a letter, beside full-width letters in the
+  // other case.
+  for (Encoding e : {Encoding::kShiftJis, Encoding::kBig5, Encoding::kGbk, Encoding::kKorean}) {
+    Game g{e, {}, {}};
+    for (char second : {'\\', 'A', 'z'}) {
+      const std::string c = CharacterWithSecondByte(e, second);
+      if (c.empty()) continue;  // Korean has none after a backslash
+      g.names.push_back(c + "x");
+      g.files.push_back(c + "X");
+    }
+    ASSERT_GE(g.names.size(), 2u) << report::EncodingName(e);
+    if (e != Encoding::kBig5) {
+      g.names.push_back("\xEF\xBC\xA1\xEF\xBC\xA2");  // ＡＢ
+      g.files.push_back("\xEF\xBD\x81\xEF\xBD\x82");  // ａｂ
+    }
+    games.push_back(g);
+  }
+  for (const Game& g : games) {
+    const std::string_view name = report::EncodingName(g.encoding);
+    SCOPED_TRACE(std::string(name));
+    TempFolder root;
+    const fs::path project = root.Path() / "Game";
+    lcf::Commands list;
+    for (const std::string& n : g.names) list.Add(kShowPicture, 0, Bytes(n, g.encoding), {1, 0, 0, 160, 120});
+    list.Add(10, 0, "", {});
+    WriteCommandGame(project, list);
+    for (const std::string& f : g.files) testing::WriteFile(project / "Picture" / (f + ".png"), "x");
+    const report::Report r = ReportOn(project, {});
+    EXPECT_EQ(r.encoding, name);
+    ASSERT_EQ(r.references.size(), g.names.size());
+    for (std::size_t i = 0; i < g.names.size(); ++i) {
+      const report::Entry& e = r.references[i];
+      EXPECT_EQ(e.status, report::Status::kProject) << e.name;
+      EXPECT_EQ(e.files, std::vector<std::string>{"Picture\\" + g.files[i] + ".png"});
+      EXPECT_TRUE(e.nameBytes.empty()) << e.name;
+      // Decoded and composed, as the name is shown.
+      if (g.encoding != Encoding::kCp1258) {
+        EXPECT_EQ(e.name, g.names[i]);
+      }
+    }
+    EXPECT_TRUE(r.unused.empty());
+    EXPECT_NE(r.encodingReason.find("names decode; " + std::to_string(g.names.size()) + " file"),
+              std::string::npos)
+        << r.encodingReason;
+  }
+
+  // The Big5 chipset of a real game: its bytes, its file.
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  lcf::Commands list;
+  list.Add(kShowPicture, 0, "\xA7\xF8\x31", {1, 0, 0, 160, 120});
+  list.Add(10, 0, "", {});
+  WriteCommandGame(project, list);
+  testing::WriteFile(project / "Picture" / "\xE6\x9D\x91\x31.png", "x");
+  const report::Report r = ReportOn(project, {});
+  EXPECT_EQ(r.encoding, "big5");
+  EXPECT_EQ(r.encodingReason, "1 of 1 names decode; 1 file found");
+  ASSERT_EQ(r.references.size(), 1u);
+  EXPECT_EQ(r.references[0].status, report::Status::kProject);
+}
+
+TEST(Report, LetterCaseNormalisationAndTheProjectsOwnCodePageSetting) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  lcf::Commands list;
+  for (int i = 0; i < 6; ++i) list.Add(kPlaySound, 0, "\xD6" "ffnen", {100, 100, 50});  // Öffnen
+  list.Add(kShowPicture, 0, "Caf\xE9", {1, 0, 0, 160, 120});                        // Café
+  list.Add(10, 0, "", {});
+  WriteCommandGame(project, list);
+  testing::WriteFile(project / "Sound" / "\xC3\xB6" "ffnen.wav", "x");     // öffnen, composed
+  testing::WriteFile(project / "Picture" / "Cafe\xCC\x81.png", "x");      // Café, decomposed
+  report::Report r = ReportOn(project, {});
+  EXPECT_EQ(r.encoding, "cp1252");
+  ASSERT_EQ(r.references.size(), 7u);
+  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.name;
+  EXPECT_EQ(r.references[0].name, "\xC3\x96" "ffnen");
+  EXPECT_TRUE(r.missing.empty());
+  EXPECT_TRUE(r.unused.empty());
+
+  // The project names its code page: that wins over what finds files.
+  testing::WriteFile(project / "RPG_RT.ini", "[RPG_RT]\r\nGameTitle=x\r\n\r\n[EasyRPG]\r\nEncoding = 1251\r\n");
+  r = ReportOn(project, {});
+  EXPECT_EQ(r.encoding, "cp1251");
+  EXPECT_EQ(r.encodingReason, "set by RPG_RT.ini [EasyRPG] Encoding=1251");
+  EXPECT_EQ(r.references[0].name, "\xD0\xA6" "ffnen");  // Цffnen
+  EXPECT_EQ(r.missing.size(), 2u);
+  // What the caller names wins over the project's setting.
+  r = ReportOn(project, {}, Encoding::kCp1252);
+  EXPECT_EQ(r.encoding, "cp1252");
+  EXPECT_TRUE(r.missing.empty());
+  // A setting that names no code page of ours leaves it to detection, and says so.
+  testing::WriteFile(project / "RPG_RT.ini", "[easyrpg]\nencoding=ebcdic\n");
+  r = ReportOn(project, {});
+  EXPECT_EQ(r.encoding, "cp1252");
+  EXPECT_NE(r.encodingReason.find("unknown code page 'ebcdic'"), std::string::npos) << r.encodingReason;
+
+  // Code pages by name and number, as the command line and the setting give them.
+  EXPECT_EQ(report::ParseEncoding("950"), Encoding::kBig5);
+  EXPECT_EQ(report::ParseEncoding("CP950"), Encoding::kBig5);
+  EXPECT_EQ(report::ParseEncoding("Big5"), Encoding::kBig5);
+  EXPECT_EQ(report::ParseEncoding("windows-1251"), Encoding::kCp1251);
+  EXPECT_EQ(report::ParseEncoding("cyrillic"), Encoding::kCp1251);
+  EXPECT_EQ(report::ParseEncoding("shift_jis"), Encoding::kShiftJis);
+  EXPECT_EQ(report::ParseEncoding("874"), Encoding::kThai);
+  EXPECT_EQ(report::ParseEncoding("auto"), Encoding::kAuto);
+  EXPECT_EQ(report::ParseEncoding("65001"), std::nullopt);
+  EXPECT_EQ(report::ParseEncoding("cp"), std::nullopt);
+  for (Encoding e : report::AllEncodings()) {
+    EXPECT_EQ(report::ParseEncoding(report::EncodingName(e)), e);
+    EXPECT_EQ(report::ParseEncoding(std::to_string(static_cast<unsigned>(e))), e);
+  }
+}
+
+TEST(Report, UndecodableBytesAreEscapedAloneAndKeptInHex) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  lcf::Commands list;
+  // 0x85 starts no Shift-JIS character: its pair with a backslash is
+  // escaped whole, never leaving a backslash that reads as a folder step.
+  list.Add(kPlaySound, 0, "\x83\x5C\x85\x5Cz\x07", {100, 100, 50});
+  list.Add(10, 0, "", {});
+  WriteCommandGame(project, list);
+  report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
+  ASSERT_EQ(r.references.size(), 1u);
+  EXPECT_EQ(r.references[0].name, "\xE3\x82\xBD\\x85\\x5Cz\\x07");
+  EXPECT_EQ(r.references[0].nameBytes, "835c855c7a07");
+  EXPECT_EQ(r.missing, std::vector<std::string>{"Sound\\\xE3\x82\xBD\\x85\\x5Cz\\x07"});
+  // In cp1252 each byte is a character of its own; the control is escaped.
+  r = ReportOn(project, {}, Encoding::kCp1252);
+  EXPECT_EQ(r.references[0].name, "\xC6\x92\\\xE2\x80\xA6\\z\\x07");  // ƒ\…\z
+  EXPECT_EQ(r.references[0].nameBytes, "835c855c7a07");
+}
+
+TEST(Report, PicturesNumberedAtRunTimeUseTheFilesThatFitTheirPattern) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game", rtp = root.Path() / "RTP";
+  auto picture = [](std::int64_t id, std::int64_t digits, std::int64_t variable) {
+    std::vector<std::int64_t> p(20, 0);
+    p[0] = id;
+    p[18] = digits;
+    p[19] = variable;
+    return p;
+  };
+  lcf::Commands list;
+  for (int i = 0; i < 31; ++i) list.Add(kShowPicture, 0, "menuicon_000", picture(5, 3, 12));
+  list.Add(kShowPicture, 0, "Title", picture(6, 3, 0));        // no variable: the name as it is
+  list.Add(kShowPicture, 0, "Slide", picture(10005, 0, 0));    // picture pointer: unknown
+  list.Add(kShowPicture, 0, "Bar", std::vector<std::int64_t>(19, 1));  // too short to name a variable
+  list.Add(10, 0, "", {});
+  WriteCommandGame(project, list);
+  for (const char* f : {"menuicon_000.png", "MENUICON_001.png", "menuicon_002.bmp", "menuicon_x.png",
+                        "menuicon_01.png", "Title.png", "Bar.png"}) {
+    testing::WriteFile(project / "Picture" / f, "x");
+  }
+  for (const char* f : {"menuicon_001.png", "menuicon_003.png", "menuicon_1000.png", "menuicon_004.wav"}) {
+    testing::WriteFile(rtp / "Picture" / f, "x");
+  }
+  const report::Report r = ReportOn(project, rtp);
+  for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
+  ASSERT_EQ(r.dynamic.size(), 32u);
+  EXPECT_EQ(r.dynamic[0].pattern, "menuicon_###");
+  EXPECT_EQ(r.dynamic[0].name, "menuicon_000");
+  EXPECT_EQ(Sorted(r.dynamic[0].files),
+            (std::vector<std::string>{"Picture\\MENUICON_001.png", "Picture\\menuicon_000.png",
+                                      "Picture\\menuicon_002.bmp"}));
+  EXPECT_EQ(r.dynamic[31].name, "Slide");
+  EXPECT_TRUE(r.dynamic[31].pattern.empty());
+  ASSERT_EQ(r.references.size(), 2u);
+  EXPECT_EQ(r.references[0].name, "Title");
+  EXPECT_EQ(r.references[1].name, "Bar");
+  EXPECT_TRUE(r.missing.empty());
+  EXPECT_EQ(r.unused, (std::vector<std::string>{"Picture\\menuicon_01.png", "Picture\\menuicon_x.png"}));
+  EXPECT_EQ(r.possiblyNeeded,
+            (std::vector<std::string>{"Picture\\menuicon_003.png", "Picture\\menuicon_1000.png"}));
+  EXPECT_TRUE(r.needed.empty());
+
+  const std::string text = report::FormatText(r, project.string(), rtp.string());
+  EXPECT_NE(text.find("names built at run time: 32"), std::string::npos);
+  EXPECT_NE(text.find("  Picture\\menuicon_### (completed at run time, 3 files fit)  RPG_RT.ldb"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("possibly needed (2):\n  Picture\\menuicon_003.png\n"), std::string::npos);
+  const std::string html = report::FormatHtml(r, project.string(), rtp.string());
+  EXPECT_NE(html.find("<code>Picture\\menuicon_###</code>"), std::string::npos);
+  EXPECT_NE(html.find("Possibly needed from the RTP (2)"), std::string::npos);
 }
 
 TEST(Report, RealTestGameReadsWithoutErrorAndFindsItsOwnFiles) {
