@@ -9,6 +9,8 @@
 //   quillfen-report-bench [--dir DIR] [--maps N] [--runs N] [--only scan|text|json]
 //
 // --only runs one command --runs times and nothing else, for profiling it.
+#include <time.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -413,17 +415,32 @@ int Command(const std::vector<std::string>& args, const stdfs::path& output) {
   return code;
 }
 
+// Processor time of the whole process, all threads.
+double ProcessorSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
 struct Timed {
-  double best = 1e300;
+  double best = 1e300;     // elapsed
+  double bestCpu = 1e300;  // processor time
   int code = -1;
+  void Add(const Timed& t) {
+    best = std::min(best, t.best);
+    bestCpu = std::min(bestCpu, t.bestCpu);
+    code = t.code;
+  }
 };
 
 Timed Best(int runs, const std::vector<std::string>& args, const stdfs::path& output) {
   Timed t;
   for (int i = 0; i < runs; ++i) {
+    const double cpu = ProcessorSeconds();
     const auto start = Clock::now();
     t.code = Command(args, output);
     t.best = std::min(t.best, Seconds(Clock::now() - start));
+    t.bestCpu = std::min(t.bestCpu, ProcessorSeconds() - cpu);
   }
   return t;
 }
@@ -462,7 +479,8 @@ void Compare(const char* label, const stdfs::path& project, const stdfs::path& r
   const stdfs::path out = scratch / "out.txt";
   if (!only.empty()) {
     const Timed t = Best(runs, only == "scan" ? scan : only == "json" ? json : text, out);
-    std::printf("%s %s: best of %d %.4f s (exit %d)\n", label, only.c_str(), runs, t.best, t.code);
+    std::printf("%s %s: best of %d %.4f s, processor %.4f s (exit %d)\n", label, only.c_str(), runs,
+                t.best, t.bestCpu, t.code);
     return;
   }
   int files = 0;
@@ -470,24 +488,22 @@ void Compare(const char* label, const stdfs::path& project, const stdfs::path& r
   // Interleaved, so that a busy moment of the machine falls on all three.
   Timed s, t, j;
   for (int i = 0; i < runs; ++i) {
-    const Timed si = Best(1, scan, scratch / "scan.txt");
-    const Timed ti = Best(1, text, scratch / "report.txt");
-    const Timed ji = Best(1, json, scratch / "report.json");
-    s = {std::min(s.best, si.best), si.code};
-    t = {std::min(t.best, ti.best), ti.code};
-    j = {std::min(j.best, ji.best), ji.code};
+    s.Add(Best(1, scan, scratch / "scan.txt"));
+    t.Add(Best(1, text, scratch / "report.txt"));
+    j.Add(Best(1, json, scratch / "report.json"));
   }
   const std::size_t references = CountOf(scratch / "report.json", "\"status\": ");
   std::printf("%s: %d database files, %.1f MB, %zu references; best of %d\n", label, files,
               static_cast<double>(bytes) / 1e6, references, runs);
-  std::printf("  %-26s %8.4f s   (exit %d)\n", "quillfen scan", s.best, s.code);
-  std::printf("  %-26s %8.4f s   (exit %d)\n", "quillfen report", t.best, t.code);
-  std::printf("  %-26s %8.4f s   (exit %d)\n", "quillfen report --json", j.best, j.code);
+  std::printf("  %-26s %9s %11s\n", "", "elapsed", "processor");
+  std::printf("  %-26s %8.4f s %9.4f s   (exit %d)\n", "quillfen scan", s.best, s.bestCpu, s.code);
+  std::printf("  %-26s %8.4f s %9.4f s   (exit %d)\n", "quillfen report", t.best, t.bestCpu, t.code);
+  std::printf("  %-26s %8.4f s %9.4f s   (exit %d)\n", "quillfen report --json", j.best, j.bestCpu, j.code);
   const double textRatio = t.best / s.best, jsonRatio = j.best / t.best;
-  std::printf("  %-26s %8.2f     target <= %.1f: %s\n", "report / scan", textRatio, kReportTarget,
-              textRatio <= kReportTarget ? "met" : "MISSED");
-  std::printf("  %-26s %8.2f     target <= %.1f: %s\n", "report --json / report", jsonRatio, kJsonTarget,
-              jsonRatio <= kJsonTarget ? "met" : "MISSED");
+  std::printf("  %-26s %8.2f   %9.2f     target <= %.1f (elapsed): %s\n", "report / scan", textRatio,
+              t.bestCpu / s.bestCpu, kReportTarget, textRatio <= kReportTarget ? "met" : "MISSED");
+  std::printf("  %-26s %8.2f   %9.2f     target <= %.1f (elapsed): %s\n", "report --json / report", jsonRatio,
+              j.bestCpu / t.bestCpu, kJsonTarget, jsonRatio <= kJsonTarget ? "met" : "MISSED");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "CliHost.h"
 #include "Commands.h"
 #include "Import.h"
+#include "JsonStream.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "Report.h"
@@ -129,29 +130,80 @@ void PrintProblems(const report::Report& r, std::ostream& err) {
   for (const lcf::Problem& p : r.problems) err << "quillfen: " << report::ProblemText(p) << "\n";
 }
 
-json ReportJson(const report::Report& r, const Setup& s) {
-  json refs = json::array();
-  for (const report::Entry& e : r.references) {
-    refs.push_back({{"folder", lcf::FolderName(e.folder)},
-                    {"name", e.name},
-                    {"where", e.where},
-                    {"status", report::StatusName(e.status)},
-                    {"files", e.files}});
-  }
-  json dynamic = json::array();
+// Written as it goes: a tree of tens of thousands of references costs more
+// than the report. Keys in the order nlohmann::json sorts them, as the
+// other commands' objects have them.
+void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s, int code) {
+  JsonStream w(out);
+  w.BeginObject();
+  w.Key("dynamic");
+  w.Unsigned(r.dynamic.size());
+  w.Key("dynamicNames");
+  w.BeginArray();
   for (const report::DynamicEntry& d : r.dynamic) {
-    dynamic.push_back({{"folder", lcf::FolderName(d.folder)}, {"name", d.name}, {"where", d.where}});
+    w.BeginObject();
+    w.Key("folder");
+    w.String(lcf::FolderName(d.folder));
+    w.Key("name");
+    w.String(d.name);
+    w.Key("where");
+    w.String(d.where);
+    w.EndObject();
   }
-  json problems = json::array();
+  w.EndArray();
+  w.Key("encoding");
+  w.String(r.encoding);
+  w.Key("exitCode");
+  w.Number(code);
+  w.Key("missing");
+  w.Strings(r.missing);
+  w.Key("needed");
+  w.Strings(r.needed);
+  w.Key("problems");
+  w.BeginArray();
   for (const lcf::Problem& p : r.problems) {
-    json one = {{"file", p.file}, {"message", p.message}};
-    one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
-    problems.push_back(one);
+    w.BeginObject();
+    w.Key("file");
+    w.String(p.file);
+    w.Key("message");
+    w.String(p.message);
+    w.Key("offset");
+    if (p.offset == lcf::Problem::kNoOffset) {
+      w.Null();
+    } else {
+      w.Unsigned(p.offset);
+    }
+    w.EndObject();
   }
-  return {{"project", s.options.projectFolder}, {"rtp", s.options.rtpFolder}, {"encoding", r.encoding},
-          {"rpg2003", r.is2003},       {"references", refs},  {"needed", r.needed},
-          {"missing", r.missing},      {"unused", r.unused},  {"dynamic", r.dynamic.size()},
-          {"dynamicNames", dynamic},   {"problems", problems}};
+  w.EndArray();
+  w.Key("project");
+  w.String(s.options.projectFolder);
+  w.Key("references");
+  w.BeginArray();
+  for (const report::Entry& e : r.references) {
+    w.BeginObject();
+    w.Key("files");
+    w.Strings(e.files);
+    w.Key("folder");
+    w.String(lcf::FolderName(e.folder));
+    w.Key("name");
+    w.String(e.name);
+    w.Key("status");
+    w.String(report::StatusName(e.status));
+    w.Key("where");
+    w.String(e.where);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.Key("rpg2003");
+  w.Bool(r.is2003);
+  w.Key("rtp");
+  w.String(s.options.rtpFolder);
+  w.Key("unused");
+  w.Strings(r.unused);
+  w.EndObject();
+  w.Flush();
+  out << "\n";
 }
 
 }  // namespace
@@ -175,11 +227,9 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     }
   }
   if (o.json) {
-    json j = ReportJson(r, s);
-    j["exitCode"] = code;
-    out << Dump(j) << "\n";
+    WriteReportJson(out, r, s, code);
   } else {
-    out << report::FormatText(r, s.projectShown, RtpShown(s));
+    report::WriteText(out, r, s.projectShown, RtpShown(s));
   }
   return code;
 }

@@ -20,18 +20,6 @@ Counts Count(const Report& report) {
   return c;
 }
 
-std::string Named(const Entry& e) { return std::string(lcf::FolderName(e.folder)) + "\\" + e.name; }
-
-std::string Pad(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
-}
-
-void List(std::ostream& out, const char* title, const std::vector<std::string>& items) {
-  out << title << " (" << items.size() << "):\n";
-  for (const std::string& item : items) out << "  " << item << "\n";
-}
-
 std::string Escape(std::string_view text) {
   std::string out;
   for (char c : text) {
@@ -75,28 +63,75 @@ void HtmlList(std::ostream& out, const char* cls, const char* title, const char*
 
 }  // namespace
 
+void WriteText(std::ostream& out, const Report& report, const std::string& project,
+               const std::string& rtp) {
+  // Lines go through a buffer of our own: tens of thousands of small
+  // stream insertions cost more than building the lines.
+  std::string b;
+  constexpr std::size_t kFlushAt = 1 << 16;
+  b.reserve(kFlushAt + 1024);
+  auto flush = [&] {
+    out.write(b.data(), static_cast<std::streamsize>(b.size()));
+    b.clear();
+  };
+  auto pad = [&](std::size_t from, std::size_t width) {
+    const std::size_t written = b.size() - from;
+    if (written < width) b.append(width - written, ' ');
+  };
+  const Counts c = Count(report);
+  b += "Project: " + project + "\n";
+  b += "RTP: " + (rtp.empty() ? std::string("(none)") : rtp) + "\n";
+  b += "Names: " + report.encoding + (report.is2003 ? ", RPG Maker 2003 database" : "") + "\n";
+  b += "References: " + std::to_string(report.references.size()) + " (project " +
+       std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
+       std::to_string(c.missing) + "), names built at run time: " +
+       std::to_string(report.dynamic.size()) + "\n\n";
+  for (const Entry& e : report.references) {
+    std::size_t from = b.size();
+    b += StatusName(e.status);
+    pad(from, 8);
+    b += ' ';
+    from = b.size();
+    b += lcf::FolderName(e.folder);
+    b += '\\';
+    b += e.name;
+    pad(from, 24);
+    b += ' ';
+    b += e.where;
+    b += '\n';
+    if (b.size() >= kFlushAt) flush();
+  }
+  b += '\n';
+  auto list = [&](const char* title, const std::vector<std::string>& items) {
+    b += title;
+    b += " (" + std::to_string(items.size()) + "):\n";
+    for (const std::string& item : items) {
+      b += "  ";
+      b += item;
+      b += '\n';
+      if (b.size() >= kFlushAt) flush();
+    }
+  };
+  list("needed", report.needed);
+  list("missing", report.missing);
+  list("unused", report.unused);
+  b += "dynamic: " + std::to_string(report.dynamic.size()) + "\n";
+  for (const DynamicEntry& d : report.dynamic) {
+    b += "  ";
+    b += lcf::FolderName(d.folder);
+    b += '\\';
+    b += d.name;
+    b += " (built at run time)  ";
+    b += d.where;
+    b += '\n';
+    if (b.size() >= kFlushAt) flush();
+  }
+  flush();
+}
+
 std::string FormatText(const Report& report, const std::string& project, const std::string& rtp) {
   std::ostringstream out;
-  const Counts c = Count(report);
-  out << "Project: " << project << "\n"
-      << "RTP: " << (rtp.empty() ? "(none)" : rtp) << "\n"
-      << "Names: " << report.encoding << (report.is2003 ? ", RPG Maker 2003 database" : "") << "\n"
-      << "References: " << report.references.size() << " (project " << c.project << ", RTP "
-      << c.rtp << ", missing " << c.missing << "), names built at run time: "
-      << report.dynamic.size() << "\n\n";
-  for (const Entry& e : report.references) {
-    out << Pad(std::string(StatusName(e.status)), 8) << " " << Pad(Named(e), 24) << " " << e.where
-        << "\n";
-  }
-  out << "\n";
-  List(out, "needed", report.needed);
-  List(out, "missing", report.missing);
-  List(out, "unused", report.unused);
-  out << "dynamic: " << report.dynamic.size() << "\n";
-  for (const DynamicEntry& d : report.dynamic) {
-    out << "  " << lcf::FolderName(d.folder) << "\\" << d.name << " (built at run time)  "
-        << d.where << "\n";
-  }
+  WriteText(out, report, project, rtp);
   return out.str();
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace quillfen::report {
 namespace {
@@ -156,7 +157,17 @@ std::vector<std::string> KeysOf(std::string_view name, const Decoder& decode, En
 // Display text: decoded, or with each byte that is not ASCII written \xNN.
 // Control characters are written \xNN too: no file name has them, and in the
 // text report they would move the terminal's cursor or start new lines.
+bool PrintableAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b >= 0x7F) return false;
+  }
+  return true;
+}
+
 std::string Display(std::string_view bytes, const Decoder& decode, Encoding encoding) {
+  // Both code pages read ASCII as ASCII: most names and places need nothing.
+  if (PrintableAscii(bytes)) return std::string(bytes);
   std::optional<std::string> text;
   if (decode) text = decode(bytes, encoding);
   const std::string_view shown = text ? std::string_view(*text) : bytes;
@@ -176,33 +187,147 @@ std::string Display(std::string_view bytes, const Decoder& decode, Encoding enco
   return out;
 }
 
+// Each name the references use once, with how many use it, in the order
+// of first use: most of a big game's references repeat a few hundred names,
+// and what a name resolves to depends on nothing else.
+struct NameUse {
+  Folder folder;
+  std::string_view name;  // into the collected references
+  std::size_t uses = 0;
+};
+struct Names {
+  std::vector<NameUse> distinct;
+  std::vector<std::size_t> of;  // each reference's index in distinct
+};
+
+Names DistinctNames(const std::vector<lcf::Reference>& references) {
+  struct Key {
+    Folder folder;
+    std::string_view name;
+    bool operator==(const Key&) const = default;
+  };
+  struct Hash {
+    std::size_t operator()(const Key& k) const {
+      return std::hash<std::string_view>()(k.name) * 31 + static_cast<std::size_t>(k.folder);
+    }
+  };
+  Names out;
+  out.of.reserve(references.size());
+  std::unordered_map<Key, std::size_t, Hash> index;
+  for (const lcf::Reference& r : references) {
+    const auto [it, added] = index.try_emplace(Key{r.folder, r.name}, out.distinct.size());
+    if (added) out.distinct.push_back({r.folder, r.name});
+    ++out.distinct[it->second].uses;
+    out.of.push_back(it->second);
+  }
+  return out;
+}
+
 // Which code page finds more of the names; on a tie the one that decodes
 // more of them, then cp1252.
-Encoding Detect(const lcf::Collected& collected, const Place& project, const Place& rtp,
-                const Decoder& decode) {
-  const bool allAscii = std::all_of(
-      collected.references.begin(), collected.references.end(), [](const lcf::Reference& r) {
-        return std::all_of(r.name.begin(), r.name.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-      });
+Encoding Detect(const Names& names, const Place& project, const Place& rtp, const Decoder& decode) {
+  const bool allAscii = std::all_of(names.distinct.begin(), names.distinct.end(), [](const NameUse& n) {
+    return std::all_of(n.name.begin(), n.name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  });
   if (allAscii) return Encoding::kCp1252;  // both read ASCII alike
   auto score = [&](Encoding e) {
-    std::pair<int, int> s{0, 0};
-    for (const lcf::Reference& r : collected.references) {
-      const auto target = TargetOf(r.folder, r.name, e == Encoding::kShiftJis);
+    std::pair<std::size_t, std::size_t> s{0, 0};
+    for (const NameUse& n : names.distinct) {
+      const auto target = TargetOf(n.folder, n.name, e == Encoding::kShiftJis);
       if (!target) continue;
       const auto keys = KeysOf(target->name, decode, e);
-      const FileKind kind = lcf::KindOf(r.folder);
+      const FileKind kind = lcf::KindOf(n.folder);
       if (!project.Find(target->folder, kind, keys).empty() ||
           !rtp.Find(target->folder, kind, keys).empty()) {
-        ++s.first;
+        s.first += n.uses;
       }
-      if (decode(r.name, e)) ++s.second;
+      if (decode(n.name, e)) s.second += n.uses;
     }
     return s;
   };
   return score(Encoding::kShiftJis) > score(Encoding::kCp1252) ? Encoding::kShiftJis
                                                                 : Encoding::kCp1252;
+}
+
+// What one name resolves to, for every reference that uses it.
+struct Resolved {
+  std::string name;  // for display
+  Status status = Status::kMissing;
+  std::vector<std::string> files;
+};
+
+// owned: the same collection when it is the caller's to give up.
+Report ResolveNames(const FileSystem& fs, const Options& options, const lcf::Collected& collected,
+                    lcf::Collected* owned) {
+  Report report;
+  report.is2003 = collected.is2003;
+  report.problems = collected.problems;
+  Place project, rtp;
+  project.List(fs, options.projectFolder);
+  rtp.List(fs, options.rtpFolder);
+
+  const Names names = DistinctNames(collected.references);
+  Encoding encoding = options.encoding;
+  if (options.decode && encoding == Encoding::kAuto) {
+    encoding = Detect(names, project, rtp, options.decode);
+  }
+  report.encoding = !options.decode                    ? "ANSI"
+                    : encoding == Encoding::kShiftJis ? "Shift-JIS"
+                                                      : "cp1252";
+
+  std::set<std::string> used;  // Folder\file in the project that a reference finds
+  std::set<std::string> neededSeen, missingSeen;
+  std::vector<Resolved> resolved;
+  resolved.reserve(names.distinct.size());
+  for (const NameUse& n : names.distinct) {
+    Resolved e{Display(n.name, options.decode, encoding), Status::kMissing, {}};
+    const auto target = TargetOf(n.folder, n.name, encoding == Encoding::kShiftJis);
+    const auto keys = target ? KeysOf(target->name, options.decode, encoding)
+                             : std::vector<std::string>();
+    const FileKind kind = lcf::KindOf(n.folder);
+    if (target) e.files = project.Find(target->folder, kind, keys);
+    if (!e.files.empty()) {
+      e.status = Status::kProject;
+      used.insert(e.files.begin(), e.files.end());
+    } else if (target && !(e.files = rtp.Find(target->folder, kind, keys)).empty()) {
+      e.status = Status::kRtp;
+      for (const std::string& f : e.files) {
+        if (neededSeen.insert(f).second) report.needed.push_back(f);
+      }
+    } else {
+      std::string named = std::string(lcf::FolderName(n.folder)) + "\\" + e.name;
+      if (missingSeen.insert(AsciiLower(named)).second) report.missing.push_back(std::move(named));
+    }
+    resolved.push_back(std::move(e));
+  }
+
+  report.references.reserve(collected.references.size());
+  for (std::size_t i = 0; i < collected.references.size(); ++i) {
+    const lcf::Reference& r = collected.references[i];
+    const Resolved& n = resolved[names.of[i]];
+    // A place that shows as it is moves over when the collection is ours.
+    std::string where = owned && PrintableAscii(r.where)
+                            ? std::move(owned->references[i].where)
+                            : Display(r.where, options.decode, encoding);
+    report.references.push_back({r.folder, n.name, std::move(where), n.status, n.files});
+  }
+  for (const lcf::DynamicName& d : collected.dynamic) {
+    report.dynamic.push_back({d.folder, Display(d.name, options.decode, encoding),
+                              Display(d.where, options.decode, encoding)});
+  }
+
+  for (Folder folder : lcf::AllFolders()) {
+    const auto index = static_cast<std::size_t>(folder);
+    for (const std::string& file : project.folders[index].all) {
+      std::string entry = std::string(lcf::FolderName(folder)) + "\\" + file;
+      if (used.count(entry) == 0) report.unused.push_back(std::move(entry));
+    }
+  }
+  SortUnique(report.needed);
+  SortUnique(report.missing);
+  SortUnique(report.unused);
+  return report;
 }
 
 }  // namespace
@@ -261,62 +386,11 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
 }
 
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
-  Report report;
-  report.is2003 = collected.is2003;
-  report.problems = collected.problems;
-  Place project, rtp;
-  project.List(fs, options.projectFolder);
-  rtp.List(fs, options.rtpFolder);
+  return ResolveNames(fs, options, collected, nullptr);
+}
 
-  Encoding encoding = options.encoding;
-  if (options.decode && encoding == Encoding::kAuto) {
-    encoding = Detect(collected, project, rtp, options.decode);
-  }
-  report.encoding = !options.decode                    ? "ANSI"
-                    : encoding == Encoding::kShiftJis ? "Shift-JIS"
-                                                      : "cp1252";
-
-  std::set<std::string> used;  // Folder\file in the project that a reference finds
-  // Many references share a name: sort each list once, small.
-  std::set<std::string> neededSeen, missingSeen;
-  for (const lcf::Reference& r : collected.references) {
-    Entry e{r.folder, Display(r.name, options.decode, encoding),
-            Display(r.where, options.decode, encoding), Status::kMissing, {}};
-    const auto target = TargetOf(r.folder, r.name, encoding == Encoding::kShiftJis);
-    const auto keys = target ? KeysOf(target->name, options.decode, encoding)
-                             : std::vector<std::string>();
-    const FileKind kind = lcf::KindOf(r.folder);
-    if (target) e.files = project.Find(target->folder, kind, keys);
-    if (!e.files.empty()) {
-      e.status = Status::kProject;
-      used.insert(e.files.begin(), e.files.end());
-    } else if (target && !(e.files = rtp.Find(target->folder, kind, keys)).empty()) {
-      e.status = Status::kRtp;
-      for (const std::string& f : e.files) {
-        if (neededSeen.insert(f).second) report.needed.push_back(f);
-      }
-    } else {
-      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
-      if (missingSeen.insert(AsciiLower(named)).second) report.missing.push_back(std::move(named));
-    }
-    report.references.push_back(std::move(e));
-  }
-  for (const lcf::DynamicName& d : collected.dynamic) {
-    report.dynamic.push_back({d.folder, Display(d.name, options.decode, encoding),
-                              Display(d.where, options.decode, encoding)});
-  }
-
-  for (Folder folder : lcf::AllFolders()) {
-    const auto index = static_cast<std::size_t>(folder);
-    for (const std::string& file : project.folders[index].all) {
-      std::string entry = std::string(lcf::FolderName(folder)) + "\\" + file;
-      if (used.count(entry) == 0) report.unused.push_back(std::move(entry));
-    }
-  }
-  SortUnique(report.needed);
-  SortUnique(report.missing);
-  SortUnique(report.unused);
-  return report;
+Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected) {
+  return ResolveNames(fs, options, collected, &collected);
 }
 
 std::string ProblemText(const lcf::Problem& problem) {

@@ -1,0 +1,187 @@
+#include "JsonStream.h"
+
+#include <ostream>
+#include <stdexcept>
+
+namespace quillfen::cli {
+namespace {
+
+constexpr std::size_t kFlushAt = 1 << 16;
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  auto in = [&](std::size_t k, unsigned low, unsigned high) {
+    if (i + k >= text.size()) return false;
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    return b >= low && b <= high;
+  };
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead >= 0xC2 && lead <= 0xDF) return in(1, 0x80, 0xBF) ? 2 : 0;
+  if (lead == 0xE0) return in(1, 0xA0, 0xBF) && in(2, 0x80, 0xBF) ? 3 : 0;
+  if (lead == 0xED) return in(1, 0x80, 0x9F) && in(2, 0x80, 0xBF) ? 3 : 0;
+  if (lead >= 0xE1 && lead <= 0xEF) return in(1, 0x80, 0xBF) && in(2, 0x80, 0xBF) ? 3 : 0;
+  if (lead == 0xF0) return in(1, 0x90, 0xBF) && in(2, 0x80, 0xBF) && in(3, 0x80, 0xBF) ? 4 : 0;
+  if (lead >= 0xF1 && lead <= 0xF3) {
+    return in(1, 0x80, 0xBF) && in(2, 0x80, 0xBF) && in(3, 0x80, 0xBF) ? 4 : 0;
+  }
+  if (lead == 0xF4) return in(1, 0x80, 0x8F) && in(2, 0x80, 0xBF) && in(3, 0x80, 0xBF) ? 4 : 0;
+  return 0;
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  static const char kHex[] = "0123456789abcdef";
+  const std::size_t start = out.size();
+  out += '"';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const std::size_t length = Utf8Length(text, i);
+      if (length == 0) {
+        // Bytes that are no UTF-8: the library's own replacement, rare enough.
+        out.resize(start);
+        out += nlohmann::json(std::string(text)).dump(-1, ' ', false,
+                                                      nlohmann::json::error_handler_t::replace);
+        return;
+      }
+      out.append(text.substr(i, length));
+      i += length - 1;
+      continue;
+    }
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          out += "\\u00";
+          out += kHex[c >> 4];
+          out += kHex[c & 0xF];
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += '"';
+}
+
+void JsonStream::NewLine(std::size_t depth) {
+  buffer_ += '\n';
+  buffer_.append(2 * depth, ' ');
+}
+
+void JsonStream::BeforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (levels_.empty()) return;
+  Level& level = levels_.back();
+  if (!level.array) throw std::logic_error("a JSON value in an object needs its key first");
+  buffer_ += level.empty ? "" : ",";
+  level.empty = false;
+  NewLine(levels_.size());
+}
+
+void JsonStream::Key(std::string_view key) {
+  if (levels_.empty() || levels_.back().array || afterKey_) {
+    throw std::logic_error("a JSON key outside an object");
+  }
+  Level& level = levels_.back();
+  if (!level.empty && !(level.lastKey < key)) {
+    throw std::logic_error("JSON key '" + std::string(key) + "' out of order");
+  }
+  buffer_ += level.empty ? "" : ",";
+  level.empty = false;
+  level.lastKey = key;
+  NewLine(levels_.size());
+  AppendJsonString(buffer_, key);
+  buffer_ += ": ";
+  afterKey_ = true;
+}
+
+void JsonStream::BeginObject() {
+  BeforeValue();
+  buffer_ += '{';
+  levels_.push_back({false, true, {}});
+}
+
+void JsonStream::BeginArray() {
+  BeforeValue();
+  buffer_ += '[';
+  levels_.push_back({true, true, {}});
+}
+
+void JsonStream::End(char close) {
+  const bool empty = levels_.back().empty;
+  levels_.pop_back();
+  if (!empty) NewLine(levels_.size());
+  buffer_ += close;
+  if (buffer_.size() >= kFlushAt) Flush();
+}
+
+void JsonStream::EndObject() {
+  if (levels_.empty() || levels_.back().array || afterKey_) throw std::logic_error("no JSON object to end");
+  End('}');
+}
+
+void JsonStream::EndArray() {
+  if (levels_.empty() || !levels_.back().array) throw std::logic_error("no JSON array to end");
+  End(']');
+}
+
+void JsonStream::Raw(std::string_view text) {
+  BeforeValue();
+  buffer_ += text;
+}
+
+void JsonStream::String(std::string_view text) {
+  BeforeValue();
+  AppendJsonString(buffer_, text);
+}
+
+void JsonStream::Number(std::int64_t value) { Raw(std::to_string(value)); }
+void JsonStream::Unsigned(std::uint64_t value) { Raw(std::to_string(value)); }
+void JsonStream::Bool(bool value) { Raw(value ? "true" : "false"); }
+void JsonStream::Null() { Raw("null"); }
+
+void JsonStream::Strings(const std::vector<std::string>& items) {
+  BeginArray();
+  for (const std::string& item : items) String(item);
+  EndArray();
+}
+
+void JsonStream::Value(const nlohmann::json& value) {
+  switch (value.type()) {
+    case nlohmann::json::value_t::object:
+      BeginObject();
+      for (auto it = value.begin(); it != value.end(); ++it) {
+        Key(it.key());
+        Value(it.value());
+      }
+      EndObject();
+      return;
+    case nlohmann::json::value_t::array:
+      BeginArray();
+      for (const nlohmann::json& item : value) Value(item);
+      EndArray();
+      return;
+    case nlohmann::json::value_t::string:
+      String(value.get_ref<const std::string&>());
+      return;
+    default:
+      Raw(value.dump());
+  }
+}
+
+void JsonStream::Flush() {
+  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
+}
+
+}  // namespace quillfen::cli
