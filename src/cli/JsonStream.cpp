@@ -35,6 +35,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
   const std::size_t start = out.size();
   out += '"';
   for (std::size_t i = 0; i < text.size(); ++i) {
+    // A run of bytes that stand for themselves goes in at once.
+    std::size_t end = i;
+    while (end < text.size()) {
+      const auto b = static_cast<unsigned char>(text[end]);
+      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\') break;
+      ++end;
+    }
+    if (end != i) {
+      out.append(text.data() + i, end - i);
+      if (end == text.size()) break;
+      i = end;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
       const std::size_t length = Utf8Length(text, i);
