@@ -28,20 +28,26 @@ std::size_t Utf8Length(std::string_view text, std::size_t i) {
   return 0;
 }
 
+// Bytes that stand for themselves in a JSON string.
+struct PlainBytes {
+  bool plain[256] = {};
+  constexpr PlainBytes() {
+    for (int b = 0x20; b < 0x80; ++b) plain[b] = b != '"' && b != '\\';
+  }
+};
+constexpr PlainBytes kPlain;
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
   static const char kHex[] = "0123456789abcdef";
   const std::size_t start = out.size();
+  out.reserve(start + text.size() + 2);
   out += '"';
   for (std::size_t i = 0; i < text.size(); ++i) {
     // A run of bytes that stand for themselves goes in at once.
     std::size_t end = i;
-    while (end < text.size()) {
-      const auto b = static_cast<unsigned char>(text[end]);
-      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\') break;
-      ++end;
-    }
+    while (end < text.size() && kPlain.plain[static_cast<unsigned char>(text[end])]) ++end;
     if (end != i) {
       out.append(text.data() + i, end - i);
       if (end == text.size()) break;
@@ -82,8 +88,15 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void JsonStream::NewLine(std::size_t depth) {
-  buffer_ += '\n';
+void JsonStream::Separate(bool first, std::size_t depth) {
+  // ",\n" and the indentation in one piece.
+  static const std::string kBreak = ",\n" + std::string(64, ' ');
+  const std::size_t from = first ? 1 : 0;
+  if (2 + 2 * depth <= kBreak.size()) {
+    buffer_.append(kBreak.data() + from, 2 - from + 2 * depth);
+    return;
+  }
+  buffer_.append(kBreak.data() + from, 2 - from);
   buffer_.append(2 * depth, ' ');
 }
 
@@ -95,9 +108,8 @@ void JsonStream::BeforeValue() {
   if (levels_.empty()) return;
   Level& level = levels_.back();
   if (!level.array) throw std::logic_error("a JSON value in an object needs its key first");
-  buffer_ += level.empty ? "" : ",";
+  Separate(level.empty, levels_.size());
   level.empty = false;
-  NewLine(levels_.size());
 }
 
 void JsonStream::Key(std::string_view key) {
@@ -105,15 +117,15 @@ void JsonStream::Key(std::string_view key) {
     throw std::logic_error("a JSON key outside an object");
   }
   Level& level = levels_.back();
-  if (!level.empty && !(level.lastKey < key)) {
-    throw std::logic_error("JSON key '" + std::string(key) + "' out of order");
-  }
-  buffer_ += level.empty ? "" : ",";
+  const bool inOrder = level.empty ||
+                       (!level.lastKey.empty() && !key.empty() && level.lastKey[0] < key[0]) ||
+                       level.lastKey < key;
+  if (!inOrder) throw std::logic_error("JSON key '" + std::string(key) + "' out of order");
+  Separate(level.empty, levels_.size());
   level.empty = false;
   level.lastKey = key;
-  NewLine(levels_.size());
   AppendJsonString(buffer_, key);
-  buffer_ += ": ";
+  buffer_.append(": ", 2);
   afterKey_ = true;
 }
 
@@ -132,7 +144,10 @@ void JsonStream::BeginArray() {
 void JsonStream::End(char close) {
   const bool empty = levels_.back().empty;
   levels_.pop_back();
-  if (!empty) NewLine(levels_.size());
+  if (!empty) {
+    buffer_ += '\n';
+    buffer_.append(2 * levels_.size(), ' ');
+  }
   buffer_ += close;
   if (buffer_.size() >= kFlushAt) Flush();
 }

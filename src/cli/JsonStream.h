@@ -47,7 +47,8 @@ class JsonStream {
     std::string_view lastKey;
   };
   void BeforeValue();
-  void NewLine(std::size_t depth);
+  // The comma before all but the first item, the line break and indentation.
+  void Separate(bool first, std::size_t depth);
   void End(char close);
   void Raw(std::string_view text);
 
