@@ -1,6 +1,8 @@
 #include "Report.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <array>
 #include <atomic>
 #include <exception>
@@ -163,6 +165,16 @@ std::vector<std::string> KeysOf(std::string_view name, const Decoder& decode, En
 // Control characters are written \xNN too: no file name has them, and in the
 // text report they would move the terminal's cursor or start new lines.
 bool PrintableAscii(std::string_view bytes) {
+  // Eight bytes at a time: none below 0x20, none of 0x7F and above.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  while (bytes.size() >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, bytes.data(), 8);
+    const std::uint64_t below = (x - 0x20 * kOnes) & ~x;
+    const std::uint64_t del = ((x ^ 0x7F * kOnes) - kOnes) & ~(x ^ 0x7F * kOnes);
+    if (((below | del) & kHighs) != 0 || (x & kHighs) != 0) return false;
+    bytes.remove_prefix(8);
+  }
   for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x20 || b >= 0x7F) return false;
@@ -262,15 +274,56 @@ struct Resolved {
   std::vector<std::string> files;
 };
 
-// owned: the same collection when it is the caller's to give up.
+// Runs job(0) to job(count - 1) on two threads, each taking the next not
+// yet taken. The first failure is passed on once both have stopped.
+void OnTwoThreads(std::size_t count, const std::function<void(std::size_t)>& job) {
+  std::atomic<std::size_t> next{0};
+  auto work = [&](std::exception_ptr& failure) {
+    try {
+      for (std::size_t i; (i = next.fetch_add(1)) < count;) job(i);
+    } catch (...) {
+      failure = std::current_exception();
+      next = count;
+    }
+  };
+  std::exception_ptr otherFailure, ownFailure;
+  std::thread other;
+  if (count > 1) {
+    try {
+      other = std::thread(work, std::ref(otherFailure));
+    } catch (const std::system_error&) {
+      // No second thread to be had: this one does it all.
+    }
+  }
+  work(ownFailure);
+  if (other.joinable()) other.join();
+  if (ownFailure) std::rethrow_exception(ownFailure);
+  if (otherFailure) std::rethrow_exception(otherFailure);
+}
+
+// The project's and the RTP's resource folders.
+struct Places {
+  Place project, rtp;
+  void List(const FileSystem& fs, const Options& options) {
+    project.List(fs, options.projectFolder);
+    rtp.List(fs, options.rtpFolder);
+  }
+};
+
+// owned: the same collection when it is the caller's to give up; places:
+// the folders when they are listed already.
 Report ResolveNames(const FileSystem& fs, const Options& options, const lcf::Collected& collected,
-                    lcf::Collected* owned) {
+                    lcf::Collected* owned, Places* places = nullptr) {
   Report report;
   report.is2003 = collected.is2003;
   report.problems = collected.problems;
-  Place project, rtp;
-  project.List(fs, options.projectFolder);
-  rtp.List(fs, options.rtpFolder);
+  Places listedHere;
+  if (!places) {
+    listedHere.List(fs, options);
+    places = &listedHere;
+  }
+  const Place& project = places->project;
+  const Place& rtp = places->rtp;
 
   const Names names = DistinctNames(collected.references);
   Encoding encoding = options.encoding;
@@ -363,43 +416,6 @@ void Append(lcf::Collected& out, lcf::Collected&& part) {
   for (const auto& [file, count] : part.problemsPerFile) out.problemsPerFile[file] += count;
 }
 
-// The maps are read on two threads, each taking the next file not yet
-// taken; each map's part is kept apart and the parts are joined in the
-// tree's order, so the result is the same as one thread's.
-void CollectMaps(const FileSystem& fs, const std::string& projectFolder,
-                 const std::vector<std::string>& mapFiles, lcf::Collected& out) {
-  const std::size_t count = mapFiles.size();
-  std::vector<lcf::Collected> parts(count);
-  std::atomic<std::size_t> next{0};
-  auto work = [&](std::exception_ptr& failure) {
-    try {
-      for (std::size_t i; (i = next.fetch_add(1)) < count;) {
-        CollectMap(fs, projectFolder, mapFiles[i], parts[i]);
-      }
-    } catch (...) {
-      failure = std::current_exception();
-      next = count;
-    }
-  };
-  std::exception_ptr otherFailure, ownFailure;
-  std::thread other;
-  if (count > 1) {
-    try {
-      other = std::thread(work, std::ref(otherFailure));
-    } catch (const std::system_error&) {
-      // No second thread to be had: this one reads them all.
-    }
-  }
-  work(ownFailure);
-  if (other.joinable()) other.join();
-  if (ownFailure) std::rethrow_exception(ownFailure);
-  if (otherFailure) std::rethrow_exception(otherFailure);
-  std::size_t references = out.references.size();
-  for (const lcf::Collected& part : parts) references += part.references.size();
-  out.references.reserve(references);
-  for (lcf::Collected& part : parts) Append(out, std::move(part));
-}
-
 }  // namespace
 
 std::string_view StatusName(Status status) {
@@ -411,26 +427,27 @@ std::string_view StatusName(Status status) {
 }
 
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder) {
-  lcf::Collected out;
-  auto load = [&](const std::string& file) -> std::optional<std::string> {
+  auto load = [&](const std::string& file, lcf::Collected& into) -> std::optional<std::string> {
     try {
       return fs.LoadFile(projectFolder + file);
     } catch (const FileError& e) {
-      out.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
+      into.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
       return std::nullopt;
     }
   };
-  if (auto db = load(kDatabase)) lcf::ReadDatabase(*db, kDatabase, out);
-
+  // The tree first, for the list of maps; the database is then read with
+  // the maps on two threads. Each file's part is kept apart and the parts
+  // are joined in the order of one thread: database, tree, maps.
+  lcf::Collected tree;
   std::vector<std::string> mapFiles;
-  if (auto tree = load(kMapTree)) {
+  if (auto bytes = load(kMapTree, tree)) {
     // A damaged tree may list a map more than once; it is one file.
     std::set<int> listed;
-    for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {
+    for (const lcf::MapEntry& map : lcf::ReadMapTree(*bytes, kMapTree, tree)) {
       if (listed.insert(map.id).second) mapFiles.push_back(lcf::MapFileName(map.id));
     }
     // A damaged tree may have lost maps: the map files present stand in.
-    if (out.problemsPerFile.count(kMapTree) != 0) {
+    if (tree.problemsPerFile.count(kMapTree) != 0) {
       std::set<std::string> known;
       for (const std::string& file : mapFiles) known.insert(AsciiLower(file));
       std::vector<std::string> present;
@@ -445,7 +462,18 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     for (const std::string& file : fs.FindFiles(projectFolder + "Map*.lmu")) mapFiles.push_back(file);
     SortUnique(mapFiles);
   }
-  CollectMaps(fs, projectFolder, mapFiles, out);
+
+  std::vector<lcf::Collected> parts(mapFiles.size() + 1);
+  OnTwoThreads(parts.size(), [&](std::size_t i) {
+    if (i != 0) return CollectMap(fs, projectFolder, mapFiles[i - 1], parts[i]);
+    if (auto db = load(kDatabase, parts[0])) lcf::ReadDatabase(*db, kDatabase, parts[0]);
+  });
+  lcf::Collected out = std::move(parts[0]);
+  std::size_t references = out.references.size() + tree.references.size();
+  for (const lcf::Collected& part : parts) references += &part == &parts[0] ? 0 : part.references.size();
+  out.references.reserve(references);
+  Append(out, std::move(tree));
+  for (std::size_t i = 1; i < parts.size(); ++i) Append(out, std::move(parts[i]));
   return out;
 }
 
@@ -455,6 +483,27 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
 
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected) {
   return ResolveNames(fs, options, collected, &collected);
+}
+
+Report BuildReport(const FileSystem& fs, const Options& options) {
+  // The folders are listed on a second thread while the files are read:
+  // neither needs the other.
+  Places places;
+  std::thread lister;
+  try {
+    lister = std::thread([&] { places.List(fs, options); });
+  } catch (const std::system_error&) {
+    places.List(fs, options);
+  }
+  lcf::Collected collected;
+  try {
+    collected = CollectProject(fs, options.projectFolder);
+  } catch (...) {
+    if (lister.joinable()) lister.join();
+    throw;
+  }
+  if (lister.joinable()) lister.join();
+  return ResolveNames(fs, options, collected, &collected, &places);
 }
 
 std::string ProblemText(const lcf::Problem& problem) {

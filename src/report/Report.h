@@ -66,9 +66,8 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
 // The same, taking over the collection's location texts instead of copying them.
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected);
 
-inline Report BuildReport(const FileSystem& fs, const Options& options) {
-  return Resolve(fs, options, CollectProject(fs, options.projectFolder));
-}
+// Both: CollectProject, then Resolve, listing the folders meanwhile.
+Report BuildReport(const FileSystem& fs, const Options& options);
 
 // "Map0003.lmu, offset 120: the file ends inside an integer"
 std::string ProblemText(const lcf::Problem& problem);
