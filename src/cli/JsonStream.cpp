@@ -206,6 +206,19 @@ void JsonStream::Value(const nlohmann::json& value) {
   }
 }
 
+void JsonStream::ContinueInside(std::size_t depth) {
+  if (!levels_.empty() || afterKey_) throw std::logic_error("a JSON stream continues only from its start");
+  levels_.assign(depth, Level{true, false, {}});
+}
+
+void JsonStream::Items(std::string_view written) {
+  if (levels_.empty() || !levels_.back().array || levels_.back().empty) {
+    throw std::logic_error("JSON items continue only an array that has items");
+  }
+  Flush();
+  out_.write(written.data(), static_cast<std::streamsize>(written.size()));
+}
+
 void JsonStream::Flush() {
   out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
   buffer_.clear();

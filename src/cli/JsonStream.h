@@ -40,6 +40,12 @@ class JsonStream {
   // Writes what is buffered to the stream.
   void Flush();
 
+  // For writing part of an array's items apart (on another thread): this
+  // stream then writes as if inside `depth` arrays that have items already.
+  void ContinueInside(std::size_t depth);
+  // Items of the open array that such a stream wrote.
+  void Items(std::string_view written);
+
  private:
   struct Level {
     bool array;

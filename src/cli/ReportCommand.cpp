@@ -1,8 +1,12 @@
 #include "ReportCommand.h"
 
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
+#include <system_error>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "CliHost.h"
@@ -130,6 +134,24 @@ void PrintProblems(const report::Report& r, std::ostream& err) {
   for (const lcf::Problem& p : r.problems) err << "quillfen: " << report::ProblemText(p) << "\n";
 }
 
+void WriteReference(JsonStream& w, const report::Entry& e) {
+  w.BeginObject();
+  w.Key("files");
+  w.Strings(e.files);
+  w.Key("folder");
+  w.String(lcf::FolderName(e.folder));
+  w.Key("name");
+  w.String(e.name);
+  w.Key("status");
+  w.String(report::StatusName(e.status));
+  w.Key("where");
+  w.String(e.where);
+  w.EndObject();
+}
+
+// Below this many references one thread writes them all.
+constexpr std::size_t kSplitAt = 2048;
+
 // Written as it goes: a tree of tens of thousands of references costs more
 // than the report. Keys in the order nlohmann::json sorts them, as the
 // other commands' objects have them.
@@ -180,19 +202,37 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
   w.String(s.options.projectFolder);
   w.Key("references");
   w.BeginArray();
-  for (const report::Entry& e : r.references) {
-    w.BeginObject();
-    w.Key("files");
-    w.Strings(e.files);
-    w.Key("folder");
-    w.String(lcf::FolderName(e.folder));
-    w.Key("name");
-    w.String(e.name);
-    w.Key("status");
-    w.String(report::StatusName(e.status));
-    w.Key("where");
-    w.String(e.where);
-    w.EndObject();
+  // The second half is written on a second thread meanwhile.
+  const std::size_t count = r.references.size();
+  std::size_t half = count >= kSplitAt ? count / 2 : count;
+  std::ostringstream second;
+  std::exception_ptr failure;
+  std::thread other;
+  if (half != count) {
+    try {
+      other = std::thread([&] {
+        try {
+          JsonStream items(second);
+          items.ContinueInside(2);
+          for (std::size_t i = half; i < count; ++i) WriteReference(items, r.references[i]);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      half = count;
+    }
+  }
+  try {
+    for (std::size_t i = 0; i < half; ++i) WriteReference(w, r.references[i]);
+  } catch (...) {
+    if (other.joinable()) other.join();
+    throw;
+  }
+  if (other.joinable()) {
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+    w.Items(second.view());
   }
   w.EndArray();
   w.Key("rpg2003");

@@ -133,6 +133,38 @@ TEST(JsonStream, NestedValuesAndReportShapedObjectsMatchTheLibrarysDump) {
   EXPECT_EQ(out.str(), Dump(j));
 }
 
+TEST(JsonStream, ItemsWrittenApartJoinTheArrayAsIfWrittenInOne) {
+  json items = json::array();
+  for (int i = 0; i < 7; ++i) items.push_back({{"files", json::array({"A\\b" + std::to_string(i)})}, {"n", i}});
+  const json j = {{"list", items}, {"z", 1}};
+  for (int split = 1; split < 7; ++split) {
+    std::ostringstream apart;
+    {
+      JsonStream rest(apart);
+      rest.ContinueInside(2);
+      for (int i = split; i < 7; ++i) rest.Value(items[i]);
+    }
+    std::ostringstream out;
+    {
+      JsonStream w(out);
+      w.BeginObject();
+      w.Key("list");
+      w.BeginArray();
+      for (int i = 0; i < split; ++i) w.Value(items[i]);
+      w.Items(apart.str());
+      w.EndArray();
+      w.Key("z");
+      w.Number(1);
+      w.EndObject();
+    }
+    EXPECT_EQ(out.str(), Dump(j)) << "split at " << split;
+  }
+  std::ostringstream out;
+  JsonStream w(out);
+  w.BeginArray();
+  EXPECT_THROW(w.Items("x"), std::logic_error);  // an array without items yet
+}
+
 TEST(JsonStream, KeysOutOfTheLibrarysOrderOrOutsideAnObjectAreRefused) {
   std::ostringstream out;
   JsonStream w(out);
