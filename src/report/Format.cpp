@@ -1,10 +1,16 @@
 // The report as text and as an HTML page.
+#include <exception>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "Report.h"
 
 namespace quillfen::report {
 namespace {
+
+// Below this many references one thread writes all the lines.
+constexpr std::size_t kSplitAt = 2048;
 
 struct Counts {
   int project = 0, rtp = 0, missing = 0;
@@ -74,9 +80,23 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
     out.write(b.data(), static_cast<std::streamsize>(b.size()));
     b.clear();
   };
-  auto pad = [&](std::size_t from, std::size_t width) {
-    const std::size_t written = b.size() - from;
-    if (written < width) b.append(width - written, ' ');
+  auto line = [](std::string& to, const Entry& e) {
+    auto pad = [&](std::size_t from, std::size_t width) {
+      const std::size_t written = to.size() - from;
+      if (written < width) to.append(width - written, ' ');
+    };
+    std::size_t from = to.size();
+    to += StatusName(e.status);
+    pad(from, 8);
+    to += ' ';
+    from = to.size();
+    to += lcf::FolderName(e.folder);
+    to += '\\';
+    to += e.name;
+    pad(from, 24);
+    to += ' ';
+    to += e.where;
+    to += '\n';
   };
   const Counts c = Count(report);
   b += "Project: " + project + "\n";
@@ -86,20 +106,39 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
        std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
        std::to_string(c.missing) + "), names built at run time: " +
        std::to_string(report.dynamic.size()) + "\n\n";
-  for (const Entry& e : report.references) {
-    std::size_t from = b.size();
-    b += StatusName(e.status);
-    pad(from, 8);
-    b += ' ';
-    from = b.size();
-    b += lcf::FolderName(e.folder);
-    b += '\\';
-    b += e.name;
-    pad(from, 24);
-    b += ' ';
-    b += e.where;
-    b += '\n';
-    if (b.size() >= kFlushAt) flush();
+  // The second half of the lines is made on a second thread meanwhile.
+  const std::size_t count = report.references.size();
+  std::size_t half = count >= kSplitAt ? count / 2 : count;
+  std::string second;
+  std::exception_ptr failure;
+  std::thread other;
+  if (half != count) {
+    try {
+      other = std::thread([&] {
+        try {
+          for (std::size_t i = half; i < count; ++i) line(second, report.references[i]);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      half = count;
+    }
+  }
+  try {
+    for (std::size_t i = 0; i < half; ++i) {
+      line(b, report.references[i]);
+      if (b.size() >= kFlushAt) flush();
+    }
+  } catch (...) {
+    if (other.joinable()) other.join();
+    throw;
+  }
+  if (other.joinable()) {
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+    flush();
+    out.write(second.data(), static_cast<std::streamsize>(second.size()));
   }
   b += '\n';
   auto list = [&](const char* title, const std::vector<std::string>& items) {
