@@ -9,7 +9,11 @@
 //   quillfen-report-bench [--dir DIR] [--maps N] [--runs N] [--only scan|text|json]
 //
 // --only runs one command --runs times and nothing else, for profiling it.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -443,11 +447,42 @@ int Command(const std::vector<std::string>& args, const stdfs::path& output, dou
   return code;
 }
 
-Timed Best(int runs, const std::vector<std::string>& args, const stdfs::path& output) {
+// The same command as a process of its own, as a user runs it: program
+// start and exit included.
+int Process(const std::vector<std::string>& args, const stdfs::path& output, double& elapsed,
+            double& processor) {
+  std::vector<std::string> all = {QF_BENCH_QUILLFEN};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const auto start = Clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out, 1);
+    ::dup2(null, 2);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  elapsed = Seconds(Clock::now() - start);
+  processor = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  ::close(out);
+  ::close(null);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Timed Best(int runs, const std::vector<std::string>& args, const stdfs::path& output,
+           bool process = false) {
   Timed t;
   for (int i = 0; i < runs; ++i) {
     double elapsed = 0, processor = 0;
-    t.code = Command(args, output, elapsed, processor);
+    t.code = process ? Process(args, output, elapsed, processor) : Command(args, output, elapsed, processor);
     t.best = std::min(t.best, elapsed);
     t.bestCpu = std::min(t.bestCpu, processor);
   }
@@ -475,7 +510,10 @@ std::size_t CountOf(const stdfs::path& file, const std::string& text) {
   return n;
 }
 
-// The three commands in turn, best of runs each, and their ratios.
+void Print(const Timed& s, const Timed& t, const Timed& j);
+
+// The three commands in turn, best of runs each, and their ratios: run in
+// this process, then each as a process of its own.
 void Compare(const char* label, const stdfs::path& project, const stdfs::path& rtp,
              const stdfs::path& scratch, const stdfs::path& empty, int runs, const std::string& only) {
   const std::vector<std::string> scan = {"scan", project.string(), "--rtp", rtp.string(), "--editor",
@@ -494,16 +532,25 @@ void Compare(const char* label, const stdfs::path& project, const stdfs::path& r
   }
   int files = 0;
   const std::uintmax_t bytes = DatabaseBytes(project, files);
-  // Interleaved, so that a busy moment of the machine falls on all three.
-  Timed s, t, j;
-  for (int i = 0; i < runs; ++i) {
-    s.Add(Best(1, scan, scratch / "scan.txt"));
-    t.Add(Best(1, text, scratch / "report.txt"));
-    j.Add(Best(1, json, scratch / "report.json"));
-  }
+  double unused = 0;
+  Command(json, scratch / "report.json", unused, unused);  // warms the caches, and is counted
   const std::size_t references = CountOf(scratch / "report.json", "\"status\": ");
   std::printf("%s: %d database files, %.1f MB, %zu references; best of %d\n", label, files,
               static_cast<double>(bytes) / 1e6, references, runs);
+  for (const bool process : {false, true}) {
+    // Interleaved, so that a busy moment of the machine falls on all three.
+    Timed s, t, j;
+    for (int i = 0; i < runs; ++i) {
+      s.Add(Best(1, scan, scratch / "scan.txt", process));
+      t.Add(Best(1, text, scratch / "report.txt", process));
+      j.Add(Best(1, json, scratch / "report.json", process));
+    }
+    std::printf(process ? " as processes of their own:\n" : " in this process:\n");
+    Print(s, t, j);
+  }
+}
+
+void Print(const Timed& s, const Timed& t, const Timed& j) {
   std::printf("  %-26s %9s %11s\n", "", "elapsed", "processor");
   std::printf("  %-26s %8.4f s %9.4f s   (exit %d)\n", "quillfen scan", s.best, s.bestCpu, s.code);
   std::printf("  %-26s %8.4f s %9.4f s   (exit %d)\n", "quillfen report", t.best, t.bestCpu, t.code);
