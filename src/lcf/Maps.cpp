@@ -44,7 +44,10 @@ void ReadEvents(Cursor& in, const std::string& file, Collected& out) {
       if (id != 0x05) return;
       Guarded(out, file, [&] {
         ForEachEntry(b, [&](int page, Cursor& p) {
-          ReadPage(p, entry.Where() + ", page " + std::to_string(page), file, out);
+          std::string where = entry.Where();
+          where += ", page ";
+          where += std::to_string(page);
+          ReadPage(p, where, file, out);
         });
       });
     });

@@ -231,6 +231,7 @@ Names DistinctNames(const std::vector<lcf::Reference>& references) {
   Names out;
   out.of.reserve(references.size());
   std::unordered_map<Key, std::size_t, Hash> index;
+  index.reserve(1024);
   for (const lcf::Reference& r : references) {
     const auto [it, added] = index.try_emplace(Key{r.folder, r.name}, out.distinct.size());
     if (added) out.distinct.push_back({r.folder, r.name});
@@ -368,7 +369,7 @@ Report ResolveNames(const FileSystem& fs, const Options& options, const lcf::Col
     std::string where = owned && PrintableAscii(r.where)
                             ? std::move(owned->references[i].where)
                             : Display(r.where, options.decode, encoding);
-    report.references.push_back({r.folder, n.name, std::move(where), n.status, n.files});
+    report.references.emplace_back(r.folder, n.name, std::move(where), n.status, n.files);
   }
   for (const lcf::DynamicName& d : collected.dynamic) {
     report.dynamic.push_back({d.folder, Display(d.name, options.decode, encoding),
@@ -403,6 +404,8 @@ void CollectMap(const FileSystem& fs, const std::string& projectFolder, const st
     }
     return;
   }
+  // Big games name a file every few hundred bytes: room for them at once.
+  out.references.reserve(bytes.size() / 256);
   lcf::ReadMapUnit(bytes, file, out);
 }
 
