@@ -58,7 +58,9 @@ struct Report {
 };
 
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read
-// becomes a problem of the file, and the rest is read on.
+// becomes a problem of the file, and the rest is read on. The files are
+// read on two threads (the result is that of one), so fs must allow its
+// const calls from two threads at once.
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder);
 
 // Resolves what was collected against the project and the RTP.
