@@ -1,13 +1,18 @@
 #include "ReportCommand.h"
 
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
+#include <system_error>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "CliHost.h"
 #include "Commands.h"
 #include "Import.h"
+#include "JsonStream.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "QuillfenVersion.h"
@@ -159,47 +164,136 @@ void PrintProblems(const report::Report& r, std::ostream& err) {
   for (const lcf::Problem& p : r.problems) err << "quillfen: " << report::ProblemText(p) << "\n";
 }
 
-json ReportJson(const report::Report& r, const Setup& s) {
-  json refs = json::array();
-  for (const report::Entry& e : r.references) {
-    json one = {{"folder", lcf::FolderName(e.folder)},
-                {"name", e.name},
-                {"where", e.where},
-                {"status", report::StatusName(e.status)},
-                {"files", e.files}};
-    if (!e.nameBytes.empty()) one["nameBytes"] = e.nameBytes;
-    refs.push_back(std::move(one));
+void WriteReference(JsonStream& w, const report::Entry& e) {
+  w.BeginObject();
+  w.Key("files");
+  w.Strings(e.files);
+  w.Key("folder");
+  w.String(lcf::FolderName(e.folder));
+  w.Key("name");
+  w.String(e.name);
+  if (!e.nameBytes.empty()) {
+    w.Key("nameBytes");
+    w.String(e.nameBytes);
   }
-  json dynamic = json::array();
+  w.Key("status");
+  w.String(report::StatusName(e.status));
+  w.Key("where");
+  w.String(e.where);
+  w.EndObject();
+}
+
+// Below this many references one thread writes them all.
+constexpr std::size_t kSplitAt = 2048;
+
+// Written as it goes: a tree of tens of thousands of references costs more
+// than the report. Keys in the order nlohmann::json sorts them, as the
+// other commands' objects have them.
+void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s, int code) {
+  JsonStream w(out);
+  w.BeginObject();
+  w.Key("dynamic");
+  w.Unsigned(r.dynamic.size());
+  w.Key("dynamicNames");
+  w.BeginArray();
   for (const report::DynamicEntry& d : r.dynamic) {
-    json one = {{"folder", lcf::FolderName(d.folder)}, {"name", d.name}, {"where", d.where}};
+    w.BeginObject();
     if (!d.pattern.empty()) {
-      one["pattern"] = d.pattern;
-      one["files"] = d.files;
+      w.Key("files");
+      w.Strings(d.files);
     }
-    dynamic.push_back(std::move(one));
+    w.Key("folder");
+    w.String(lcf::FolderName(d.folder));
+    w.Key("name");
+    w.String(d.name);
+    if (!d.pattern.empty()) {
+      w.Key("pattern");
+      w.String(d.pattern);
+    }
+    w.Key("where");
+    w.String(d.where);
+    w.EndObject();
   }
-  json problems = json::array();
+  w.EndArray();
+  w.Key("encoding");
+  w.String(r.encoding);
+  w.Key("encodingReason");
+  w.String(r.encodingReason);
+  w.Key("exitCode");
+  w.Number(code);
+  w.Key("missing");
+  w.Strings(r.missing);
+  w.Key("needed");
+  w.Strings(r.needed);
+  w.Key("possiblyNeeded");
+  w.Strings(r.possiblyNeeded);
+  w.Key("problems");
+  w.BeginArray();
   for (const lcf::Problem& p : r.problems) {
-    json one = {{"file", p.file}, {"message", p.message}};
-    one["offset"] = p.offset == lcf::Problem::kNoOffset ? json(nullptr) : json(p.offset);
-    problems.push_back(one);
+    w.BeginObject();
+    w.Key("file");
+    w.String(p.file);
+    w.Key("message");
+    w.String(p.message);
+    w.Key("offset");
+    if (p.offset == lcf::Problem::kNoOffset) {
+      w.Null();
+    } else {
+      w.Unsigned(p.offset);
+    }
+    w.EndObject();
   }
-  return {{"version", QF_VERSION},
-          {"project", FromCommandLine(s.options.projectFolder)},
-          {"rtp", FromCommandLine(s.options.rtpFolder)},
-          {"rtpSource", s.rtp.source},
-          {"encoding", r.encoding},
-          {"encodingReason", r.encodingReason},
-          {"rpg2003", r.is2003},
-          {"references", refs},
-          {"needed", r.needed},
-          {"missing", r.missing},
-          {"unused", r.unused},
-          {"possiblyNeeded", r.possiblyNeeded},
-          {"dynamic", r.dynamic.size()},
-          {"dynamicNames", dynamic},
-          {"problems", problems}};
+  w.EndArray();
+  w.Key("project");
+  w.String(FromCommandLine(s.options.projectFolder));
+  w.Key("references");
+  w.BeginArray();
+  // The second half is written on a second thread meanwhile.
+  const std::size_t count = r.references.size();
+  std::size_t half = count >= kSplitAt ? count / 2 : count;
+  std::ostringstream second;
+  std::exception_ptr failure;
+  std::thread other;
+  if (half != count) {
+    try {
+      other = std::thread([&] {
+        try {
+          JsonStream items(second);
+          items.ContinueInside(2);
+          for (std::size_t i = half; i < count; ++i) WriteReference(items, r.references[i]);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      half = count;
+    }
+  }
+  try {
+    for (std::size_t i = 0; i < half; ++i) WriteReference(w, r.references[i]);
+  } catch (...) {
+    if (other.joinable()) other.join();
+    throw;
+  }
+  if (other.joinable()) {
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+    w.Items(second.view());
+  }
+  w.EndArray();
+  w.Key("rpg2003");
+  w.Bool(r.is2003);
+  w.Key("rtp");
+  w.String(FromCommandLine(s.options.rtpFolder));
+  w.Key("rtpSource");
+  w.String(s.rtp.source);
+  w.Key("unused");
+  w.Strings(r.unused);
+  w.Key("version");
+  w.String(QF_VERSION);
+  w.EndObject();
+  w.Flush();
+  out << "\n";
 }
 
 }  // namespace
@@ -227,9 +321,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     }
   }
   if (o.json) {
-    json j = ReportJson(r, s);
-    j["exitCode"] = code;
-    out << Dump(j) << "\n";
+    WriteReportJson(out, r, s, code);
   } else {
     WriteText(out, report::FormatText(r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s))));
   }

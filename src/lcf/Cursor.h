@@ -34,6 +34,10 @@ class Cursor {
   // A BER integer: seven bits a byte, high bit on all but the last; at most
   // five bytes, the 32-bit value the editor stores.
   std::uint32_t Ber() {
+    // Most integers of a file are one byte.
+    if (pos_ < data_.size() && static_cast<unsigned char>(data_[pos_]) < 0x80) {
+      return static_cast<unsigned char>(data_[pos_++]);
+    }
     const std::size_t start = Offset();
     std::uint32_t value = 0;
     for (int i = 0; i < 5; ++i) {

@@ -39,12 +39,28 @@ class Entry {
     }
     name_ = std::move(name);
   }
-  std::string Where() const { return name_.empty() ? prefix_ : prefix_ + " '" + name_ + "'"; }
+  // Room is left for what callers append (", page 2", ": charset").
+  std::string Where() const {
+    std::string out;
+    out.reserve(prefix_.size() + name_.size() + 40);
+    out += prefix_;
+    if (!name_.empty()) {
+      out += " '";
+      out += name_;
+      out += '\'';
+    }
+    return out;
+  }
   void Later(Folder folder, std::string name, std::string what) {
     pending_.push_back({folder, std::move(name), std::move(what)});
   }
   void Flush() {
-    for (Pending& p : pending_) out_.Add(p.folder, p.name, Where() + ": " + p.what);
+    for (Pending& p : pending_) {
+      std::string at = Where();
+      at += ": ";
+      at += p.what;
+      out_.Add(p.folder, p.name, std::move(at));
+    }
     pending_.clear();
   }
 

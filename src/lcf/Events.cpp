@@ -27,7 +27,11 @@ struct Command {
   std::vector<std::int32_t> params;
 };
 
-// False at the command 0 that ends a list.
+// Commands that can name a file; the rest need no location text.
+bool NamesFile(std::int32_t code);
+
+// False at the command 0 that ends a list. Only a command that can name a
+// file keeps its parameters.
 bool ReadCommand(Cursor& in, Command& c) {
   c.offset = in.Offset();
   c.code = in.Int();
@@ -35,6 +39,10 @@ bool ReadCommand(Cursor& in, Command& c) {
   c.text = in.Bytes(in.Count("a command string"));
   const std::size_t count = in.Count("a parameter count");
   c.params.clear();
+  if (!NamesFile(c.code)) {
+    for (std::size_t i = 0; i < count; ++i) in.Ber();
+    return c.code != 0;
+  }
   c.params.reserve(count);
   for (std::size_t i = 0; i < count; ++i) c.params.push_back(in.Int());
   return c.code != 0;
@@ -119,54 +127,77 @@ bool NamesFile(std::int32_t code) {
   }
 }
 
-void AddCommand(const Command& c, const std::string& where, Collected& out) {
-  const std::string at = where + ": " + CommandName(c.code);
+std::string_view NameOf(int code) {
+  switch (code) {
+    case kChangeFace: return "Change Face Graphic";
+    case kChangeHeroGraphic: return "Change Hero Graphic";
+    case kChangeHeroFace: return "Change Hero Face";
+    case kChangeVehicleGraphic: return "Change Vehicle Graphic";
+    case kChangeSystemMusic: return "Change System Music";
+    case kChangeSystemSound: return "Change System Sound";
+    case kChangeSystemGraphics: return "Change System Graphics";
+    case kEnemyEncounter: return "Battle";
+    case kShowPicture: return "Show Picture";
+    case kMoveEvent: return "Move Event";
+    case kPlayMusic: return "Play Music";
+    case kPlaySound: return "Play Sound";
+    case kPlayMovie: return "Play Movie";
+    case kChangeParallax: return "Change Parallax Background";
+    case kChangeBattleBackground: return "Change Battle Background";
+    default: return {};
+  }
+}
+
+// at: the command's place up to its number ("..., command 12").
+void AddCommand(const Command& c, std::string at, Collected& out) {
+  at += ": ";
+  at += NameOf(c.code);
   switch (c.code) {
     case kChangeFace:
     case kChangeHeroFace:
-      out.Add(Folder::kFaceSet, c.text, at);
+      out.Add(Folder::kFaceSet, c.text, std::move(at));
       break;
     case kChangeHeroGraphic:
     case kChangeVehicleGraphic:
-      out.Add(Folder::kCharSet, c.text, at);
+      out.Add(Folder::kCharSet, c.text, std::move(at));
       break;
     case kChangeSystemMusic:
     case kPlayMusic:
-      out.Add(Folder::kMusic, c.text, at);
+      out.Add(Folder::kMusic, c.text, std::move(at));
       break;
     case kChangeSystemSound:
     case kPlaySound:
-      out.Add(Folder::kSound, c.text, at);
+      out.Add(Folder::kSound, c.text, std::move(at));
       break;
     case kChangeSystemGraphics:
-      out.Add(Folder::kSystem, c.text, at);
+      out.Add(Folder::kSystem, c.text, std::move(at));
       break;
     case kEnemyEncounter:
       if (c.params.size() > 2 && c.params[2] == kEncounterOwnBackdrop) {
-        out.Add(Folder::kBackdrop, c.text, at);
+        out.Add(Folder::kBackdrop, c.text, std::move(at));
       }
       break;
     case kShowPicture:
       if (!c.params.empty() && c.params[0] > kPicturePointerBase) {
-        out.dynamic.push_back({Folder::kPicture, std::string(c.text), at});
+        out.dynamic.push_back({Folder::kPicture, std::string(c.text), std::move(at)});
         break;
       }
       if (c.params.size() > kPictureNameVariable && c.params[kPictureNameVariable] != 0) {
         const std::int32_t digits = c.params[kPictureNameDigits];
-        out.dynamic.push_back(
-            {Folder::kPicture, std::string(c.text), at, true, digits > 0 && digits < 10 ? digits : 0});
+        out.dynamic.push_back({Folder::kPicture, std::string(c.text), std::move(at), true,
+                               digits > 0 && digits < 10 ? digits : 0});
         break;
       }
-      out.Add(Folder::kPicture, c.text, at);
+      out.Add(Folder::kPicture, c.text, std::move(at));
       break;
     case kPlayMovie:
-      out.Add(Folder::kMovie, c.text, at);
+      out.Add(Folder::kMovie, c.text, std::move(at));
       break;
     case kChangeParallax:
-      out.Add(Folder::kPanorama, c.text, at);
+      out.Add(Folder::kPanorama, c.text, std::move(at));
       break;
     case kChangeBattleBackground:
-      out.Add(Folder::kBackdrop, c.text, at);
+      out.Add(Folder::kBackdrop, c.text, std::move(at));
       break;
     case kMoveEvent: {
       ParameterMoves moves(c, kMoveEventRouteStart);
@@ -191,7 +222,13 @@ void Guarded(Collected& out, const std::string& file, const std::function<void()
 void ReadCommandList(Cursor& in, const std::string& where, Collected& out) {
   Command c;
   for (int index = 1; !in.AtEnd() && ReadCommand(in, c); ++index) {
-    if (NamesFile(c.code)) AddCommand(c, where + ", command " + std::to_string(index), out);
+    if (!NamesFile(c.code)) continue;
+    std::string at;
+    at.reserve(where.size() + 48);
+    at += where;
+    at += ", command ";
+    at += std::to_string(index);
+    AddCommand(c, std::move(at), out);
   }
 }
 
@@ -201,24 +238,8 @@ void ReadMoveRoute(Cursor& in, const std::string& where, Collected& out) {
 }
 
 std::string CommandName(int code) {
-  switch (code) {
-    case kChangeFace: return "Change Face Graphic";
-    case kChangeHeroGraphic: return "Change Hero Graphic";
-    case kChangeHeroFace: return "Change Hero Face";
-    case kChangeVehicleGraphic: return "Change Vehicle Graphic";
-    case kChangeSystemMusic: return "Change System Music";
-    case kChangeSystemSound: return "Change System Sound";
-    case kChangeSystemGraphics: return "Change System Graphics";
-    case kEnemyEncounter: return "Battle";
-    case kShowPicture: return "Show Picture";
-    case kMoveEvent: return "Move Event";
-    case kPlayMusic: return "Play Music";
-    case kPlaySound: return "Play Sound";
-    case kPlayMovie: return "Play Movie";
-    case kChangeParallax: return "Change Parallax Background";
-    case kChangeBattleBackground: return "Change Battle Background";
-    default: return "command " + std::to_string(code);
-  }
+  const std::string_view name = NameOf(code);
+  return name.empty() ? "command " + std::to_string(code) : std::string(name);
 }
 
 }  // namespace quillfen::lcf

@@ -40,7 +40,10 @@ void ReadEvents(Cursor& in, const std::string& file, Collected& out) {
       if (id != chunk::Event::kPages) return;
       Guarded(out, file, [&] {
         ForEachEntry(b, [&](int page, Cursor& p) {
-          ReadPage(p, entry.Where() + ", page " + std::to_string(page), file, out);
+          std::string where = entry.Where();
+          where += ", page ";
+          where += std::to_string(page);
+          ReadPage(p, where, file, out);
         });
       });
     });

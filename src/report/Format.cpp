@@ -1,11 +1,17 @@
 // The report as text and as an HTML page.
+#include <exception>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "QuillfenVersion.h"
 #include "Report.h"
 
 namespace quillfen::report {
 namespace {
+
+// Below this many references one thread writes all the lines.
+constexpr std::size_t kSplitAt = 2048;
 
 struct Counts {
   int project = 0, rtp = 0, missing = 0;
@@ -36,18 +42,6 @@ std::string DynamicNote(const DynamicEntry& d) {
   if (d.pattern.empty()) return "built at run time";
   return "completed at run time, " + std::to_string(d.files.size()) +
          (d.files.size() == 1 ? " file fits" : " files fit");
-}
-
-std::string Named(const Entry& e) { return std::string(lcf::FolderName(e.folder)) + "\\" + e.name; }
-
-std::string Pad(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
-}
-
-void List(std::ostream& out, const char* title, const std::vector<std::string>& items) {
-  out << title << " (" << items.size() << "):\n";
-  for (const std::string& item : items) out << "  " << item << "\n";
 }
 
 std::string Escape(std::string_view text) {
@@ -93,28 +87,107 @@ void HtmlList(std::ostream& out, const char* cls, const char* title, const char*
 
 }  // namespace
 
+void WriteText(std::ostream& out, const Report& report, const std::string& project,
+               const std::string& rtp) {
+  // Lines go through a buffer of our own: tens of thousands of small
+  // stream insertions cost more than building the lines.
+  std::string b;
+  constexpr std::size_t kFlushAt = 1 << 16;
+  b.reserve(kFlushAt + 1024);
+  auto flush = [&] {
+    out.write(b.data(), static_cast<std::streamsize>(b.size()));
+    b.clear();
+  };
+  auto line = [](std::string& to, const Entry& e) {
+    auto pad = [&](std::size_t from, std::size_t width) {
+      const std::size_t written = to.size() - from;
+      if (written < width) to.append(width - written, ' ');
+    };
+    std::size_t from = to.size();
+    to += StatusName(e.status);
+    pad(from, 8);
+    to += ' ';
+    from = to.size();
+    to += lcf::FolderName(e.folder);
+    to += '\\';
+    to += e.name;
+    pad(from, 24);
+    to += ' ';
+    to += e.where;
+    to += '\n';
+  };
+  const Counts c = Count(report);
+  b += "Project: " + project + "\n";
+  b += "RTP: " + (rtp.empty() ? std::string("(none)") : rtp) + "\n";
+  b += "Names: " + NamesLine(report) + "\n";
+  b += "References: " + std::to_string(report.references.size()) + " (project " +
+       std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
+       std::to_string(c.missing) + "), names built at run time: " +
+       std::to_string(report.dynamic.size()) + "\n\n";
+  // The second half of the lines is made on a second thread meanwhile.
+  const std::size_t count = report.references.size();
+  std::size_t half = count >= kSplitAt ? count / 2 : count;
+  std::string second;
+  std::exception_ptr failure;
+  std::thread other;
+  if (half != count) {
+    try {
+      other = std::thread([&] {
+        try {
+          for (std::size_t i = half; i < count; ++i) line(second, report.references[i]);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      half = count;
+    }
+  }
+  try {
+    for (std::size_t i = 0; i < half; ++i) {
+      line(b, report.references[i]);
+      if (b.size() >= kFlushAt) flush();
+    }
+  } catch (...) {
+    if (other.joinable()) other.join();
+    throw;
+  }
+  if (other.joinable()) {
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+    flush();
+    out.write(second.data(), static_cast<std::streamsize>(second.size()));
+  }
+  b += '\n';
+  auto list = [&](const char* title, const std::vector<std::string>& items) {
+    b += title;
+    b += " (" + std::to_string(items.size()) + "):\n";
+    for (const std::string& item : items) {
+      b += "  ";
+      b += item;
+      b += '\n';
+      if (b.size() >= kFlushAt) flush();
+    }
+  };
+  list("needed", report.needed);
+  list("missing", report.missing);
+  list("unused", report.unused);
+  list("possibly needed", report.possiblyNeeded);
+  b += "dynamic: " + std::to_string(report.dynamic.size()) + "\n";
+  for (const DynamicEntry& d : report.dynamic) {
+    b += "  ";
+    b += DynamicName(d);
+    b += " (" + DynamicNote(d) + ")  ";
+    b += d.where;
+    b += '\n';
+    if (b.size() >= kFlushAt) flush();
+  }
+  flush();
+}
+
 std::string FormatText(const Report& report, const std::string& project, const std::string& rtp) {
   std::ostringstream out;
-  const Counts c = Count(report);
-  out << "Project: " << project << "\n"
-      << "RTP: " << (rtp.empty() ? "(none)" : rtp) << "\n"
-      << "Names: " << NamesLine(report) << "\n"
-      << "References: " << report.references.size() << " (project " << c.project << ", RTP "
-      << c.rtp << ", missing " << c.missing << "), names built at run time: "
-      << report.dynamic.size() << "\n\n";
-  for (const Entry& e : report.references) {
-    out << Pad(std::string(StatusName(e.status)), 8) << " " << Pad(Named(e), 24) << " " << e.where
-        << "\n";
-  }
-  out << "\n";
-  List(out, "needed", report.needed);
-  List(out, "missing", report.missing);
-  List(out, "unused", report.unused);
-  List(out, "possibly needed", report.possiblyNeeded);
-  out << "dynamic: " << report.dynamic.size() << "\n";
-  for (const DynamicEntry& d : report.dynamic) {
-    out << "  " << DynamicName(d) << " (" << DynamicNote(d) << ")  " << d.where << "\n";
-  }
+  WriteText(out, report, project, rtp);
   return out.str();
 }
 

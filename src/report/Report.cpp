@@ -273,7 +273,16 @@ struct Shown {
 // characters and bytes that are no text of the code page are written \xNN.
 // A two-byte character that does not decode is escaped whole, so that its
 // second byte never shows as a folder separator.
+// Most names and places are plain ASCII, which every code page reads alike.
+bool PrintableAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x20 && b < 0x7F;
+  });
+}
+
 Shown Display(std::string_view bytes, const Names& names) {
+  if (PrintableAscii(bytes)) return {std::string(bytes), true};
   if (!names.options.decode) {
     // Bytes as the ANSI calls take them: only control characters escaped.
     Shown s;
@@ -651,6 +660,14 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
   std::erase_if(report.possiblyNeeded,
                 [&](const std::string& file) { return neededSeen.count(file) != 0; });
   return report;
+}
+
+Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected) {
+  return Resolve(fs, options, static_cast<const lcf::Collected&>(collected));
+}
+
+Report BuildReport(const FileSystem& fs, const Options& options) {
+  return Resolve(fs, options, CollectProject(fs, options.projectFolder));
 }
 
 std::string ProblemText(const lcf::Problem& problem) {

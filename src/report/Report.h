@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,15 +114,18 @@ struct Report {
 };
 
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read
-// becomes a problem of the file, and the rest is read on.
+// becomes a problem of the file, and the rest is read on. The files are
+// read on two threads (the result is that of one), so fs must allow its
+// const calls from two threads at once.
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder);
 
 // Resolves what was collected against the project and the RTP.
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected);
+// The same, taking over the collection's location texts instead of copying them.
+Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected);
 
-inline Report BuildReport(const FileSystem& fs, const Options& options) {
-  return Resolve(fs, options, CollectProject(fs, options.projectFolder));
-}
+// Both: CollectProject, then Resolve.
+Report BuildReport(const FileSystem& fs, const Options& options);
 
 // "Map0003.lmu, offset 120: the file ends inside an integer"
 std::string ProblemText(const lcf::Problem& problem);
@@ -129,6 +133,9 @@ std::string ProblemText(const lcf::Problem& problem);
 // The plain-text report: one line per reference, then the summary lists
 // (the problems are the caller's to print).
 std::string FormatText(const Report& report, const std::string& project, const std::string& rtp);
+// The same, written to out as it is made.
+void WriteText(std::ostream& out, const Report& report, const std::string& project,
+               const std::string& rtp);
 // A self-contained HTML page of the same, grouped by status. Its charset is
 // that of the names: UTF-8 where they were decoded, else the ANSI code page's.
 std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,

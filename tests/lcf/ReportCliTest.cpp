@@ -69,6 +69,8 @@ TEST_F(ReportCli, ReportPrintsEveryReferenceAndTheSummaryAsTextJsonAndHtml) {
   r = Run({"report", Project(), "--rtp", Rtp(), "--json", "--html", page.string()});
   ASSERT_EQ(r.code, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);
+  // Written as it goes, yet byte for byte what the library writes.
+  EXPECT_EQ(j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", r.out);
   EXPECT_EQ(j["needed"].get<std::vector<std::string>>(), game_.needed);
   EXPECT_EQ(j["missing"].get<std::vector<std::string>>(), game_.missing);
   EXPECT_EQ(j["unused"].get<std::vector<std::string>>(), game_.unused);

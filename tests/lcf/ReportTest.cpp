@@ -212,6 +212,47 @@ TEST(Report, DamagedFilesAreNamedWithTheirOffsetAndTheRestIsStillRead) {
   EXPECT_EQ(fromMap1(cutTree), fromMap1(whole));
 }
 
+TEST(Report, FilesReadOnTwoThreadsKeepTheOrderOfOneAndTheirOwnProblems) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  // 60 maps, each naming its own sound; one damaged, two listed but absent.
+  std::vector<testing::TreeMap> tree;
+  for (int m = 1; m <= 60; ++m) {
+    tree.push_back({m, "Map", 1, 0, "", 0, ""});
+    if (m == 7 || m == 41) continue;
+    lcf::Commands c;
+    c.Add(11550, 0, "Sound" + std::to_string(m), {100, 100, 50});
+    c.Add(11550, 0, "Again" + std::to_string(m), {100, 100, 50});
+    const std::string map = testing::MapUnit(false, "", {testing::Event("EV", {testing::Page("", 1, nullptr, c)})});
+    testing::WriteFile(project / lcf::MapFileName(m), m == 30 ? map.substr(0, map.size() - 12) : map);
+  }
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree(tree));
+  testing::WriteFile(project / "RPG_RT.ldb", testing::sample::Database());
+
+  for (int run = 0; run < 5; ++run) {
+    const report::Report r = ReportOn(project, {});
+    std::vector<std::string> order;
+    for (const report::Entry& e : r.references) {
+      if (e.where.rfind("Map", 0) == 0) order.push_back(e.name);
+    }
+    std::vector<std::string> expected;
+    for (int m = 1; m <= 60; ++m) {
+      if (m == 7 || m == 30 || m == 41) continue;  // the cut map's events chunk runs past its end
+      expected.push_back("Sound" + std::to_string(m));
+      expected.push_back("Again" + std::to_string(m));
+    }
+    ASSERT_EQ(order, expected) << "run " << run;
+    // The database's references come first, as they are read first.
+    ASSERT_FALSE(r.references.empty());
+    EXPECT_EQ(r.references.front().where.rfind("RPG_RT.ldb", 0), 0u);
+    EXPECT_TRUE(r.is2003);
+    ASSERT_EQ(r.problems.size(), 3u);
+    EXPECT_EQ(report::ProblemText(r.problems[0]), "Map0007.lmu: is in the map tree but not in the project");
+    EXPECT_EQ(r.problems[1].file, "Map0030.lmu");
+    EXPECT_EQ(report::ProblemText(r.problems[2]), "Map0041.lmu: is in the map tree but not in the project");
+  }
+}
+
 TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
   TempFolder root;
   const fs::path project = root.Path() / "Game", rtp = root.Path() / "RTP";
