@@ -17,6 +17,7 @@
 #include "Platform.h"
 #include "QuillfenVersion.h"
 #include "Report.h"
+#include "RtpLocations.h"
 #include "TextDecode.h"
 
 namespace quillfen::cli {

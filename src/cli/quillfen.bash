@@ -18,7 +18,7 @@ _quillfen() {
       _filedir html
       return ;;
     --encoding)
-      COMPREPLY=($(compgen -W 'auto shift-jis cp1252' -- "$cur"))
+      COMPREPLY=($(compgen -W 'auto shift-jis gbk cp949 big5 cp874 cp1250 cp1251 cp1252 cp1253 cp1254 cp1255 cp1256 cp1257 cp1258' -- "$cur"))
       return ;;
   esac
 
@@ -28,7 +28,7 @@ _quillfen() {
       COMPREPLY=($(compgen -W 'scan import report demo --help --help-all --version' -- "$cur"))
       return ;;
     scan) options='--rtp --editor --wine-prefix --scratch --json --quiet --words --help --help-all' ;;
-    import) options='--all --harmony --full-package --exact --encoding --rtp --editor --wine-prefix
+    import) options='--all --harmony --full-package --exact --with-run-time-names --encoding --rtp --editor --wine-prefix
                      --scratch --json --quiet --help --help-all' ;;
     report) options='--rtp --wine-prefix --encoding --json --html --help --help-all' ;;
     demo) options='--quiet --help --help-all' ;;

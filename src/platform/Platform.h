@@ -11,7 +11,7 @@
 #include "FileSystem.h"
 #include "IniFile.h"
 #include "Registry.h"
-#include "RtpLocations.h"
+#include "Environment.h"
 
 namespace quillfen {
 

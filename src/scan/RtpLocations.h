@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Environment.h"
 #include "FileSystem.h"
 #include "Registry.h"
 
@@ -26,8 +27,6 @@ struct RtpLocation {
   std::string source;
 };
 
-// Environment variables by name, as the front end read them.
-using Environment = std::map<std::string, std::string>;
 
 // The variables FindRtp may read; a front end gathers these.
 const std::vector<std::string>& RtpEnvironmentNames();
