@@ -356,6 +356,28 @@ void TButtonGlyph::GlyphChanged() {
   if (OnChange) OnChange();
 }
 
+namespace {
+// A palette of a DIB section's colour table (8 bits per pixel or fewer), else null.
+HPALETTE PaletteOf(vcl::TBitmap& bitmap) {
+  DIBSECTION dib{};
+  if (!bitmap.Handle() || ::GetObjectA(bitmap.Handle(), sizeof dib, &dib) != sizeof dib ||
+      dib.dsBmih.biBitCount > 8)
+    return nullptr;
+  RGBQUAD table[256];
+  // The bitmap stays selected in its own DC; a second DC could not take it.
+  const UINT count = ::GetDIBColorTable(bitmap.Canvas().Handle(), 0, 256, table);
+  if (count == 0) return nullptr;
+  struct {
+    WORD Version;
+    WORD Count;
+    PALETTEENTRY Entries[256];
+  } palette{0x300, static_cast<WORD>(count), {}};
+  for (UINT i = 0; i < count; ++i)
+    palette.Entries[i] = {table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
+  return ::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette));
+}
+}  // namespace
+
 void TButtonGlyph::SetGlyph(const vcl::TBitmap& value) {
   Invalidate();
   updating_ = true;
@@ -366,6 +388,7 @@ void TButtonGlyph::SetGlyph(const vcl::TBitmap& value) {
     throw;
   }
   updating_ = false;
+  palette_.reset(PaletteOf(const_cast<vcl::TBitmap&>(value)));
   if (!original_.Empty()) {
     if (const int n = NumGlyphsForStrip(original_.Width(), original_.Height())) numGlyphs_ = n;
     transparentColor_ = original_.Pixel(0, original_.Height() - 1);
@@ -404,7 +427,7 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState state) {
 
 TRect TButtonGlyph::Draw(TCanvas& canvas, const TRect& client, TPoint offset,
                          const std::string& caption, TButtonLayout layout, int margin,
-                         int spacing, TButtonState state, bool /*transparent*/) {
+                         int spacing, TButtonState state, unsigned biDiFlags) {
   TPoint glyphSize{0, 0};
   if (!original_.Empty()) glyphSize = {original_.Width() / numGlyphs_, original_.Height()};
   TPoint textSize{0, 0};
@@ -425,7 +448,7 @@ TRect TButtonGlyph::Draw(TCanvas& canvas, const TRect& client, TPoint offset,
   TRect text = placed.TextBounds;
   if (!caption.empty()) {
     canvas.Brush.Style = vcl::TBrushStyle::bsClear;
-    const unsigned format = vcl::dtCenter | vcl::dtVCenter;
+    const unsigned format = vcl::dtCenter | vcl::dtVCenter | biDiFlags;
     if (state == bsDisabled) DrawEmbossedText(canvas, caption, text, format);
     else canvas.DrawText(caption, text, format);
   }

@@ -31,6 +31,7 @@ enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMenuDown = 4 };
 constexpr int kButtonStateCount = 5;
 
+
 // Draws text twice, in clBtnHighlight one pixel down-right and clBtnShadow
 // over it, with a clear brush; rect grows by one pixel right and down. With
 // dtCalcRect in format it only measures.
@@ -180,16 +181,22 @@ class TButtonGlyph : public vcl::TObject {
   TGlyphSlots& Slots() { return slots_; }
   static int LiveGlyphs();
 
+  // The palette of the assigned bitmap's colour table; null for a bitmap
+  // without one (true colour).
+  HPALETTE Palette() const { return static_cast<HPALETTE>(palette_.get()); }
+
   // Lays out and draws glyph and caption into client; returns the text bounds.
+  // biDiFlags (dtRtlReading) are added to the caption's DrawText format.
   TRect Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption,
              TButtonLayout layout, int margin, int spacing, TButtonState state,
-             bool transparent);
+             unsigned biDiFlags = 0);
 
   std::function<void()> OnChange;
 
  private:
   void GlyphChanged();
   vcl::TBitmap original_;
+  vcl::TGdiObject palette_;
   TGlyphSlots slots_;
   TColor transparentColor_ = vcl::clOlive;
   int numGlyphs_ = 1;

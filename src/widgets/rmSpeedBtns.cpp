@@ -372,6 +372,7 @@ TrmCustomSpeedButton::TrmCustomSpeedButton(vcl::TComponent* owner) : TGraphicCon
 }
 
 TrmCustomSpeedButton::~TrmCustomSpeedButton() {
+  if (action_) action_->UnregisterClient(this);
   glyph_.OnChange = nullptr;
   --gButtonCount;
 }
@@ -390,7 +391,65 @@ void TrmCustomSpeedButton::SetLayout(TButtonLayout value) {
   Invalidate();
 }
 
-void TrmCustomSpeedButton::Click() { TGraphicControl::Click(); }
+void TrmCustomSpeedButton::SetBiDiMode(vcl::TBiDiMode value) {
+  if (value == biDiMode_ && !parentBiDiMode_) return;
+  biDiMode_ = value;
+  parentBiDiMode_ = false;
+  Invalidate();
+}
+
+void TrmCustomSpeedButton::SetParentBiDiMode(bool value) {
+  if (value == parentBiDiMode_) return;
+  parentBiDiMode_ = value;
+  Invalidate();
+}
+
+bool TrmCustomSpeedButton::UseRightToLeftReading() const {
+  const std::uint32_t exStyle =
+      Parent() && Parent()->HandleAllocated()
+          ? static_cast<std::uint32_t>(::GetWindowLongA(Parent()->Handle(), GWL_EXSTYLE))
+          : 0;
+  return vcl::MenuReadsRightToLeft(biDiMode_, parentBiDiMode_, exStyle);
+}
+
+void TrmCustomSpeedButton::SetAction(vcl::TAction* action) {
+  if (action == action_) return;
+  if (action_) action_->UnregisterClient(this);
+  action_ = action;
+  if (!action) return;
+  action->RegisterClient(this);
+  ActionChange(*action, IsLoading());
+}
+
+void TrmCustomSpeedButton::ActionFreed(vcl::TAction& action) {
+  if (&action == action_) action_ = nullptr;
+}
+
+void TrmCustomSpeedButton::ActionChange(vcl::TAction& sender, bool checkDefaults) {
+  if (!checkDefaults || Caption().empty()) SetCaption(sender.Caption());
+  if (!checkDefaults || Enabled()) SetEnabled(sender.Enabled());
+  if (!checkDefaults || Visible()) SetVisible(sender.Visible());
+  if (!checkDefaults || HelpContext == 0) HelpContext = sender.HelpContext();
+  vcl::TCustomImageList* images = sender.Images();
+  const int index = sender.ImageIndex();
+  if (!glyph_.Glyph().Empty() || !images || index < 0 || index >= images->Count()) return;
+  vcl::TBitmap image(images->Width(), images->Height());
+  vcl::TGdiCanvas& canvas = image.Canvas();
+  canvas.Brush.Style = vcl::TBrushStyle::bsSolid;
+  canvas.Brush.Color = vcl::clFuchsia;
+  canvas.FillRect({0, 0, images->Width(), images->Height()});
+  images->Draw(canvas, 0, 0, index);
+  glyph_.SetGlyph(image);
+}
+
+void TrmCustomSpeedButton::Click() {
+  // The action runs only for a button without a handler of its own.
+  if (action_ && !OnClick) {
+    action_->Execute();
+    return;
+  }
+  TGraphicControl::Click();
+}
 
 void TrmCustomSpeedButton::Loaded() {
   TGraphicControl::Loaded();
@@ -549,7 +608,7 @@ void TrmCustomSpeedButton::PaintFace(TCanvas& canvas, const TFacePlan& plan) {
 void TrmCustomSpeedButton::PaintContent(TCanvas& canvas, const TFacePlan& plan) {
   if (!plan.Split) {
     glyph_.Draw(canvas, plan.Content, plan.Offset, Caption(), layout_, model_.Margin(),
-                model_.Spacing(), model_.State, model_.Transparent());
+                model_.Spacing(), model_.State, BiDiFlags());
     return;
   }
   const int mainWidth = plan.Content.Width();
@@ -562,7 +621,7 @@ void TrmCustomSpeedButton::PaintContent(TCanvas& canvas, const TFacePlan& plan) 
     buffer->Brush.Color = static_cast<TColor>(key);
     buffer->FillRect({0, 0, mainWidth, Height()});
     glyph_.Draw(*buffer, {0, 0, mainWidth - 2, Height() - 2}, plan.Offset, Caption(), layout_,
-                model_.Margin(), model_.Spacing(), model_.State, true);
+                model_.Margin(), model_.Spacing(), model_.State, BiDiFlags());
     auto* source = dynamic_cast<vcl::TGdiCanvas*>(buffer.get());
     if (source)
       ::TransparentBlt(gdi->Handle(), 1, 1, mainWidth - 2, Height() - 2, source->Handle(), 0, 0,

@@ -19,6 +19,8 @@
 #include "Types.h"
 
 #ifdef _WIN32
+#include "ActnList.h"
+#include "BiDi.h"
 #include "Controls.h"
 #include "Graphics.h"
 #endif
@@ -152,7 +154,7 @@ TFacePlan PlanFace(const TFaceInput& input);
 
 #ifdef _WIN32
 
-class TrmCustomSpeedButton : public vcl::TGraphicControl {
+class TrmCustomSpeedButton : public vcl::TGraphicControl, private vcl::TActionClient {
  public:
   explicit TrmCustomSpeedButton(vcl::TComponent* owner);
   ~TrmCustomSpeedButton() override;
@@ -186,6 +188,19 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   HMENU DropDownMenu() const { return dropDownMenu_; }
   void SetDropDownMenu(HMENU menu) { dropDownMenu_ = menu; }
 
+  // Reading order of the caption: its own, or the parent window's with ParentBiDiMode.
+  vcl::TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(vcl::TBiDiMode value);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  bool UseRightToLeftReading() const;
+  // The command the button shows and runs (borrowed); it follows the
+  // action's changes until either goes.
+  vcl::TAction* Action() const { return action_; }
+  void SetAction(vcl::TAction* action);
+  // The glyph's palette, for a parent that realises its children's palettes.
+  HPALETTE GetPalette() const { return glyph_.Palette(); }
+
   TButtonState State() const { return model_.State; }
   bool Hot() const { return model_.Hot; }
   bool Dragging() const { return model_.Dragging; }
@@ -198,6 +213,10 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   static int ButtonCount();
 
  protected:
+  // Takes caption, enabled, visible and help context from the action (with
+  // checkDefaults only where the button still has its default), and an
+  // image of the action into an empty glyph, on clFuchsia.
+  virtual void ActionChange(vcl::TAction& sender, bool checkDefaults);
   void Loaded() override;
   void Paint(TCanvas& canvas) override;
   void WndProc(vcl::TMessage& message) override;
@@ -210,10 +229,17 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   void PaintFace(TCanvas& canvas, const TFacePlan& plan);
   void PaintContent(TCanvas& canvas, const TFacePlan& plan);
   static bool MenuArrowFontAvailable(HDC dc, const vcl::TFontState& font);
+  void ActionChanged(vcl::TAction& action) override { ActionChange(action, false); }
+  void ActionFreed(vcl::TAction& action) override;
+  // The caption's reading-order flags for DrawText.
+  unsigned BiDiFlags() const { return UseRightToLeftReading() ? vcl::dtRtlReading : 0u; }
   TSpeedButtonModel model_;
   TButtonGlyph glyph_;
   TButtonLayout layout_ = blGlyphLeft;
   HMENU dropDownMenu_ = nullptr;
+  vcl::TAction* action_ = nullptr;
+  vcl::TBiDiMode biDiMode_ = vcl::TBiDiMode::bdLeftToRight;
+  bool parentBiDiMode_ = true;
 };
 
 class TrmSpeedButton : public TrmCustomSpeedButton {
