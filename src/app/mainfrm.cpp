@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "AppForms.h"
 #include "AppServices.h"
 #include "ProDlgs.h"
@@ -27,6 +30,32 @@ TfrmMain* mainWindow = nullptr;
 std::string WithoutTrailingSeparators(std::string folder) {
   while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   return folder;
+}
+
+// Where the system draws the memo's face in another font (Wine's stand-in
+// for MS Sans Serif is wider), its longest lines would wrap out of view:
+// the font shrinks a pixel at a time until every given line fits its row.
+void FitReadmeLines(TMemo& memo) {
+  if (!memo.HandleAllocated()) return;
+  HWND window = memo.Handle();
+  RECT area{};
+  ::SendMessageA(window, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  TWindowDC dc(window);
+  auto fits = [&] {
+    TSelectGuard font(dc.get(), static_cast<HGDIOBJ>(memo.Font().Handle()));
+    char face[LF_FACESIZE] = {};
+    ::GetTextFaceA(dc.get(), LF_FACESIZE, face);
+    if (_stricmp(face, memo.Font().Name().c_str()) == 0) return true;
+    int widest = 0;
+    for (const std::string& line : memo.Lines()) {
+      SIZE size{};
+      ::GetTextExtentPoint32A(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+      widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    return widest <= area.right - area.left;
+  };
+  constexpr int kSmallestHeight = -9;
+  while (memo.Font().Height() < kSmallestHeight && !fits()) memo.Font().SetHeight(memo.Font().Height() + 1);
 }
 }  // namespace
 
@@ -146,6 +175,8 @@ void TfrmMain::Import(const StringList& found, const std::string& rtpPath,
 void TfrmMain::HandleCreated() {
   TForm::HandleCreated();
   ::DragAcceptFiles(Handle(), TRUE);
+  // The read-me is measured in its own window, made with the form's.
+  FitReadmeLines(*Memo1);
 }
 
 void TfrmMain::WndProc(TMessage& m) {

@@ -7,6 +7,7 @@
 //   WidgetGallery.exe --menu FILE.bmp          writes the XP window with its File menu
 //                                              dropped and the first item selected
 //   WidgetGallery.exe --popup FILE.bmp         the same with the popup menu
+//   WidgetGallery.exe --popup-gradient FILE.bmp  the popup with Gradient and FlatMenu on
 #include "WinApi.h"
 
 #include <algorithm>
@@ -383,6 +384,15 @@ int main(int argc, char** argv) {
     Application().FreeForms();
     return saved ? 0 : Fail("cannot write " + args[1]);
   }
+  if (args.size() == 2 && args[0] == "--popup-gradient") {
+    form->XP.Gradient->SetChecked(true);
+    form->XP.FlatMenu->SetChecked(true);
+    form->XP.Painter->SetGradient(true);
+    form->XP.Painter->SetFlatMenu(true);
+    const bool saved = SaveMenuShot(form->XPForm, form->XP.PopupMenu, args[1]);
+    Application().FreeForms();
+    return saved ? 0 : Fail("cannot capture the menu into " + args[1]);
+  }
   if (args.size() == 2 && (args[0] == "--menu" || args[0] == "--popup")) {
     const bool saved =
         SaveMenuShot(form->XPForm, args[0] == "--popup" ? form->XP.PopupMenu : nullptr, args[1]);
@@ -391,5 +401,6 @@ int main(int argc, char** argv) {
   }
   return Fail(
       "usage: WidgetGallery [--screenshot FILE.bmp | --dialog info|stop FILE.bmp |"
-      " --screenshot-xp FILE.bmp | --menu FILE.bmp | --popup FILE.bmp]");
+      " --screenshot-xp FILE.bmp | --menu FILE.bmp | --popup FILE.bmp |"
+      " --popup-gradient FILE.bmp]");
 }

@@ -128,12 +128,19 @@ TXPShowcase BuildXPShowcase(TForm* form) {
   FillColumn(s, 0, s.Skinned);
   FillColumn(s, 1, s.Exempt);
   s.Label = Place<TLabel>(form, form, 8, 310, 240, 16, "A label keeps its normal look");
+  s.Gradient = Place<TCheckBox>(form, form, 8, 334, 200, 17, "Gradient menus");
+  s.FlatMenu = Place<TCheckBox>(form, form, 8, 356, 200, 17, "Flat popup frames");
   s.List = Place<TListBox>(form, form, 264, 310, 248, 100);
   s.List->SetItems({"A list box", "keeps its", "normal look"});
 
   s.Painter = new TXPMenu(form);
   s.Painter->SetAutoDetect(true);
   s.Painter->SetActive(true);
+  TXPMenu* painter = s.Painter;
+  TCheckBox* gradient = s.Gradient;
+  TCheckBox* flat = s.FlatMenu;
+  gradient->OnClick = [painter, gradient](TObject*) { painter->SetGradient(gradient->Checked()); };
+  flat->OnClick = [painter, flat](TObject*) { painter->SetFlatMenu(flat->Checked()); };
   return s;
 }
 

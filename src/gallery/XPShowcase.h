@@ -34,6 +34,9 @@ struct TXPShowcase {
   vcl::TComboBox* Combos[2] = {};
   vcl::TLabel* Label = nullptr;
   vcl::TListBox* List = nullptr;
+  // Switch the painter's Gradient and FlatMenu (the menus' gradient and flat popup frame).
+  vcl::TCheckBox* Gradient = nullptr;
+  vcl::TCheckBox* FlatMenu = nullptr;
 };
 
 // Fills the form (its client area is set to 520 x 420) and activates the painter.

@@ -71,6 +71,7 @@ enum : unsigned {
   dtTop = 0x0, dtLeft = 0x0, dtCenter = 0x1, dtRight = 0x2, dtVCenter = 0x4, dtBottom = 0x8,
   dtWordBreak = 0x10, dtSingleLine = 0x20, dtExpandTabs = 0x40, dtNoClip = 0x100,
   dtCalcRect = 0x400, dtNoPrefix = 0x800, dtEndEllipsis = 0x8000, dtPathEllipsis = 0x4000,
+  dtRtlReading = 0x20000,
 };
 
 enum class TBkMode { Opaque, Transparent };

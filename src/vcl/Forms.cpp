@@ -103,7 +103,6 @@ void TCustomForm::ScaleBy(int multiplier, int divisor) {
 }
 
 void TCustomForm::PlaceOnScreen() {
-  placed_ = true;
   if (Position != TPosition::poScreenCenter && Position != TPosition::poDesktopCenter &&
       Position != TPosition::poMainFormCenter)
     return;
@@ -122,7 +121,8 @@ void TCustomForm::PlaceOnScreen() {
 void TCustomForm::Show() {
   HWND window = Handle();
   if (Application().MainForm() == this) Application().ShowHandle();
-  if (!placed_) PlaceOnScreen();
+  // A centred form is centred again at every show, wherever it was moved.
+  if (!::IsWindowVisible(window)) PlaceOnScreen();
   SetVisible(true);
   ::ShowWindow(window, SW_SHOW);
   ::SetForegroundWindow(window);

@@ -77,7 +77,6 @@ class TCustomForm : public TWinControl {
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
-  bool placed_ = false;
 };
 
 class TForm : public TCustomForm {
@@ -117,6 +116,10 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // Exceptions that reached a window procedure; without a handler a message box shows.
   std::function<void(const std::exception&)> OnException;
+  // The program's help: shows the topic of a help context and answers whether
+  // it did. HelpContext answers false while no handler is set.
+  std::function<bool(int helpContext)> OnHelp;
+  bool HelpContext(int helpContext) { return OnHelp && OnHelp(helpContext); }
   std::string LastError;
   // Frees the forms the application owns (before the program returns from main).
   void FreeForms() { DestroyComponents(); }

@@ -82,6 +82,7 @@ int ProKindCaptionId(TProButtonKind kind) {
   if (kind == pbkCustom) return 0;
   // The Slovak "Yes" lives in a spare id; the regular Slovak "Yes" id holds the same text.
   if (kind == pbkYesSlk) return PRO_STR_YES_SLK;
+  // Polish and Hungarian "Next" keep the regular ids 30332 and 30352: 30331 and 30351 hold "Back".
   return PRO_STR_BUTTON_BASE + PRO_STR_LANGUAGE_STRIDE * ProKindLanguage(kind) + ProKindRole(kind);
 }
 

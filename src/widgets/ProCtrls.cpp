@@ -292,15 +292,6 @@ void TProCustomLabel::WndProc(vcl::TMessage& m) {
 
 // ------------------------------------------------------------- button
 
-namespace {
-TProHelpHandler& HelpHandler() {
-  static TProHelpHandler handler = nullptr;
-  return handler;
-}
-}  // namespace
-
-void SetProHelpHandler(TProHelpHandler handler) { HelpHandler() = handler; }
-
 std::string ProKindCaption(TProButtonKind kind) {
   const int id = ProKindCaptionId(kind);
   if (id == 0) return {};
@@ -345,7 +336,7 @@ void TProButton::Click() {
   if (action == TProClickAction::ShowHelp) {
     for (vcl::TControl* c = this; c; c = c->Parent()) {
       if (c->HelpContext == 0) continue;
-      if (HelpHandler() && HelpHandler()(c->HelpContext)) return;
+      if (vcl::Application().HelpContext(c->HelpContext)) return;
       break;
     }
   }

@@ -175,11 +175,6 @@ class TProLabel : public TProCustomLabel {
   std::string ClassName() const override { return "TProLabel"; }
 };
 
-// Shows a help topic; answers false when there is no help to show. The
-// program installs one; without it, help buttons click like ordinary ones.
-using TProHelpHandler = bool (*)(int helpContext);
-void SetProHelpHandler(TProHelpHandler handler);
-
 class TProButton : public vcl::TButton {
  public:
   explicit TProButton(vcl::TComponent* owner);
@@ -193,6 +188,8 @@ class TProButton : public vcl::TButton {
   bool IsCancelStored() { return Kind() == pbkCustom; }
   bool IsCaptionStored();
 
+  // Help kinds show the nearest help context through Application().HelpContext;
+  // without a help topic shown they click like ordinary buttons.
   void Click() override;
 
  private:

@@ -4,6 +4,7 @@
 
 #include "ExtCtrls.h"
 #include "FormClasses.h"
+#include "ProCtrls.h"
 #include "ProDlgs.h"
 #include "ProStBar.h"
 #include "ProUrl.h"
@@ -12,6 +13,7 @@
 #include "rmBtnEdit.h"
 #include "XPMenu.h"
 #include "rmGauge.h"
+#include "rmSpeedBtns.h"
 
 namespace quillfen::widgets {
 
@@ -41,6 +43,50 @@ const TIdentMap kBrowseRoots = {{"bfrDesktop", bfrDesktop}, {"bfrMyComputer", bf
                                 {"bfrNetworkNeighborhood", bfrNetworkNeighborhood},
                                 {"bfrPrinters", bfrPrinters}};
 
+const TIdentMap kAlignments = {{"taLeftJustify", 0}, {"taRightJustify", 1}, {"taCenter", 2}};
+const TIdentMap kVerticalAlignments = {{"vaTop", vaTop}, {"vaCenter", vaCenter}, {"vaBottom", vaBottom}};
+const TIdentMap kDirections = {{"drNone", drNone},         {"drUp", drUp},
+                               {"drDown", drDown},         {"drLeft", drLeft},
+                               {"drRight", drRight},       {"drUpLeft", drUpLeft},
+                               {"drUpRight", drUpRight},   {"drDownLeft", drDownLeft},
+                               {"drDownRight", drDownRight}};
+const TIdentMap kShadowStyles = {
+    {"ssNone", ssNone},           {"ssCustom", ssCustom},
+    {"ssRaised", ssRaised},       {"ssRaisedColor", ssRaisedColor},
+    {"ssRaisedShadow", ssRaisedShadow}, {"ssRaisedThickShadow", ssRaisedThickShadow},
+    {"ssRecessed", ssRecessed},   {"ssRecessedColor", ssRecessedColor},
+    {"ssRecessedShadow", ssRecessedShadow}, {"ssShadow", ssShadow},
+    {"ssThickShadow", ssThickShadow}};
+const TIdentMap kButtonLayouts = {{"blGlyphLeft", blGlyphLeft}, {"blGlyphRight", blGlyphRight},
+                                  {"blGlyphTop", blGlyphTop}, {"blGlyphBottom", blGlyphBottom}};
+const TIdentMap kSpeedButtonStyles = {
+    {"sbsNormal", sbsNormal}, {"sbsComboButton", sbsComboButton}, {"sbsMenu", sbsMenu}};
+const TIdentMap kBiDiModes = {{"bdLeftToRight", 0}, {"bdRightToLeft", 1},
+                              {"bdRightToLeftNoAlign", 2}, {"bdRightToLeftReadingOnly", 3}};
+// The cursors a form may name; any other is stored as its number (15000 and up for ours).
+const TIdentMap kCursors = {{"crDefault", crDefault}, {"crArrow", crArrow},
+                            {"crIBeam", crIBeam},     {"crHourGlass", crHourGlass},
+                            {"crDrag", crDrag},       {"crHandPoint", crHandPoint}};
+
+// pbkCustom, pbkOk, then each role's neutral kind and its fifteen languages.
+TIdentMap ButtonKindNames() {
+  static const char* const roles[] = {"Cancel", "Help",  "Yes",   "No",   "Close", "Abort", "Retry",
+                                      "Ignore", "All",   "Done",  "Prev", "Next",  "Finish"};
+  static const char* const languages[] = {"",    "Rus", "Ukr", "Fr",  "Por", "Esp", "Ger", "Dan",
+                                          "Ita", "Swe", "Dut", "Pol", "Hun", "Tur", "Slk", "Kor"};
+  TIdentMap names = {{"pbkCustom", pbkCustom}, {"pbkOk", pbkOk}};
+  int kind = pbkCancel;
+  for (const char* role : roles)
+    for (const char* language : languages) names.push_back({std::string("pbk") + role + language, kind++});
+  return names;
+}
+
+// A number, or one of the names above.
+TCursor ValueToCursor(const TFormValue& value) {
+  if (value.Kind == TFormValueKind::Integer) return ValueToInt(value);
+  return ValueToIdent(value, kCursors);
+}
+
 // A picture stored as the bytes of a BMP file; an empty block clears it.
 void LoadPicture(TBitmap& picture, const std::vector<std::uint8_t>& bytes, const std::string& what) {
   if (bytes.empty()) {
@@ -49,6 +95,18 @@ void LoadPicture(TBitmap& picture, const std::vector<std::uint8_t>& bytes, const
   }
   if (!picture.LoadFromBmpData(bytes.data(), bytes.size()))
     throw Exception(what + " is not a bitmap this program can show");
+}
+
+// Caption, message, alignments of one message dialog kind, in their stream order.
+template <typename D>
+std::vector<TPropInfo> MessageProperties(const char* messageName, std::string D::*message) {
+  return {StringProp<D>("Caption", [](D& d, const std::string& v) { d.Caption = v; }),
+          StringProp<D>(messageName, [message](D& d, const std::string& v) { d.*message = v; }),
+          EnumProp<D, TAlignment>(
+              "Alignment", [](D& d, TAlignment v) { d.Alignment = v; }, kAlignments, TAlignment::taLeftJustify),
+          EnumProp<D, TVerticalAlignment>(
+              "VerticalAlignment", [](D& d, TVerticalAlignment v) { d.VerticalAlignment = v; },
+              kVerticalAlignments, vaCenter)};
 }
 
 std::vector<TPropInfo> DialogProperties() {
@@ -92,7 +150,58 @@ void RegisterWidgetClasses() {
        BoolProp<TImage>("Transparent", [](TImage& i, bool v) { i.Transparent = v; }, false)});
   RegisterFormClass<TProUrlImage>(
       "TProUrlImage", "TImage",
-      {StringProp<TProUrlImage>("URL", [](TProUrlImage& i, const std::string& v) { i.URL = v; })});
+      {{"Cursor", TPropType::Integer, IntegerValue(crProHandPoint),
+        [](TComponent& c, const TFormValue& v) { ComponentAs<TProUrlImage>(c).SetCursor(ValueToCursor(v)); }},
+       StringProp<TProUrlImage>("URL", [](TProUrlImage& i, const std::string& v) { i.URL = v; })});
+  RegisterFormClass<TProLabel>(
+      "TProLabel", "TLabel",
+      {IntProp<TProCustomLabel>("Angle", &TProCustomLabel::SetAngle),
+       // Another name for VerticalAlignment, never stored itself.
+       EnumProp<TProCustomLabel, TTextLayout>("Layout", &TProCustomLabel::SetLayout,
+                                              {{"tlTop", 0}, {"tlCenter", 1}, {"tlBottom", 2}},
+                                              TTextLayout::tlTop),
+       IntProp<TProCustomLabel>("OffsetX", &TProCustomLabel::SetOffsetX),
+       IntProp<TProCustomLabel>("OffsetY", &TProCustomLabel::SetOffsetY),
+       EnumProp<TProCustomLabel, TVerticalAlignment>("VerticalAlignment", &TProCustomLabel::SetVerticalAlignment,
+                                                     kVerticalAlignments, vaTop),
+       EnumProp<TProCustomLabel, TShadowStyle>("ShadowStyle", &TProCustomLabel::SetShadowStyle, kShadowStyles,
+                                               ssNone),
+       EnumProp<TProCustomLabel, TDirection>("HighlightDirection", &TProCustomLabel::SetHighlightDirection,
+                                             kDirections, drNone),
+       EnumProp<TProCustomLabel, TDirection>("ShadowDirection", &TProCustomLabel::SetShadowDirection,
+                                             kDirections, drNone),
+       IntProp<TProCustomLabel>("HighlightDepth", &TProCustomLabel::SetHighlightDepth),
+       ColorProp<TProCustomLabel>("HighlightColor", &TProCustomLabel::SetHighlightColor, clBtnHighlight),
+       IntProp<TProCustomLabel>("ShadowDepth", &TProCustomLabel::SetShadowDepth),
+       IntProp<TProCustomLabel>("ShadowSize", &TProCustomLabel::SetShadowSize),
+       ColorProp<TProCustomLabel>("ShadowColor", &TProCustomLabel::SetShadowColor, clBtnShadow)});
+  RegisterFormClass<TProButton>(
+      "TProButton", "TButton",
+      {EnumProp<TProButton, TProButtonKind>("Kind", &TProButton::SetKind, ButtonKindNames(), pbkCustom)});
+  RegisterFormClass<TrmSpeedButton>(
+      "TrmSpeedButton", "TControl",
+      {BoolProp<TrmCustomSpeedButton>("AllowAllUp", &TrmCustomSpeedButton::SetAllowAllUp, false),
+       EnumProp<TrmCustomSpeedButton, TBiDiMode>("BiDiMode", &TrmCustomSpeedButton::SetBiDiMode, kBiDiModes,
+                                                TBiDiMode::bdLeftToRight),
+       IntProp<TrmCustomSpeedButton>("GroupIndex", &TrmCustomSpeedButton::SetGroupIndex, 0),
+       BoolProp<TrmCustomSpeedButton>("Down", &TrmCustomSpeedButton::SetDown, false),
+       BoolProp<TrmCustomSpeedButton>("Flat", &TrmCustomSpeedButton::SetFlat, false),
+       BinaryProp<TrmCustomSpeedButton>("Glyph.Data",
+                                        [](TrmCustomSpeedButton& b, const std::vector<std::uint8_t>& v) {
+                                          TBitmap glyph;
+                                          LoadPicture(glyph, v, "Glyph.Data");
+                                          b.SetGlyph(glyph);
+                                        }),
+       EnumProp<TrmCustomSpeedButton, TButtonLayout>("Layout", &TrmCustomSpeedButton::SetLayout, kButtonLayouts,
+                                                     blGlyphLeft),
+       IntProp<TrmCustomSpeedButton>("Margin", &TrmCustomSpeedButton::SetMargin, -1),
+       IntProp<TrmCustomSpeedButton>("MenuButtonWidth", &TrmCustomSpeedButton::SetMenuButtonWidth, 11),
+       IntProp<TrmCustomSpeedButton>("NumGlyphs", &TrmCustomSpeedButton::SetNumGlyphs, 1),
+       BoolProp<TrmCustomSpeedButton>("ParentBiDiMode", &TrmCustomSpeedButton::SetParentBiDiMode, true),
+       IntProp<TrmCustomSpeedButton>("Spacing", &TrmCustomSpeedButton::SetSpacing, 4),
+       EnumProp<TrmCustomSpeedButton, TrmSpeedButtonStyle>("Style", &TrmCustomSpeedButton::SetStyle,
+                                                           kSpeedButtonStyles, sbsNormal),
+       BoolProp<TrmCustomSpeedButton>("Transparent", &TrmCustomSpeedButton::SetTransparent, true)});
   RegisterFormClass<TProStatusBar>("TProStatusBar", "TStatusBar", {});
   RegisterFormClass<TrmGauge>(
       "TrmGauge", "TControl",
@@ -106,8 +215,7 @@ void RegisterWidgetClasses() {
        BoolProp<TrmGauge>("UseMedianColor", &TrmGauge::SetUseMedianColor, false)});
   RegisterFormClass<TrmBtnEdit>(
       "TrmBtnEdit", "TEdit",
-      {BoolProp<TrmCustomBtnEdit>("WantTabs", [](TrmCustomBtnEdit& e, bool v) { e.WantTabs = v; }, false),
-       BoolProp<TrmCustomBtnEdit>("EditorEnabled", &TrmCustomBtnEdit::SetEditorEnabled, true),
+      {BoolProp<TrmCustomBtnEdit>("EditorEnabled", &TrmCustomBtnEdit::SetEditorEnabled, true),
        IntProp<TrmCustomBtnEdit>("BtnWidth", &TrmCustomBtnEdit::SetBtnWidth, 16),
        BinaryProp<TrmCustomBtnEdit>("Btn1Glyph.Data",
                                     [](TrmCustomBtnEdit& e, const std::vector<std::uint8_t>& v) {
@@ -128,8 +236,10 @@ void RegisterWidgetClasses() {
        BoolProp<TrmCustomBtnEdit>("Btn2Visible", &TrmCustomBtnEdit::SetBtn2Visible, false),
        BoolProp<TrmCustomBtnEdit>("Btn2Enabled", &TrmCustomBtnEdit::SetBtn2Enabled, true)});
   RegisterFormBaseClass("TProCommonDialog", "TComponent", DialogProperties());
-  RegisterFormClass<TProInfoDialog>("TProInfoDialog", "TProCommonDialog", {});
-  RegisterFormClass<TProStopDialog>("TProStopDialog", "TProCommonDialog", {});
+  RegisterFormClass<TProInfoDialog>("TProInfoDialog", "TProCommonDialog",
+                                    MessageProperties<TProInfoDialog>("InfoMessage", &TProInfoDialog::InfoMessage));
+  RegisterFormClass<TProStopDialog>("TProStopDialog", "TProCommonDialog",
+                                    MessageProperties<TProStopDialog>("StopMessage", &TProStopDialog::StopMessage));
   RegisterFormClass<TrmBrowseForFolder>(
       "TrmBrowseForFolder", "TComponent",
       {EnumProp<TrmBrowseForFolder, TbfType>(

@@ -566,7 +566,14 @@ void TXPMenu::DrawPopupFrame(HWND window, bool rightToLeft) {
   canvas.Rectangle(L + 1, T + 1, R - 1, B - 1);
   canvas.Pen.Color = colors_.EffIconBackColor;
   if (gradient_) {
-    Line(canvas, {{L + 1, T + 1}, {R - 1, T + 1}});
+    // The menu background's gradient, one pixel high, from the glyph side.
+    const TNearestColor nearest = NearestOf(canvas.Handle());
+    int shade = 0;
+    for (int i = 0; i < R - 1 - (L + 1); ++i) {
+      shade = std::min(shade + (i < iconWidth_ + 5 ? 3 : 1), 96);
+      const int x = rightToLeft ? R - 2 - i : L + 1 + i;
+      Fill(canvas, {x, T + 1, x + 1, T + 2}, LightenColor(colors_.EffIconBackColor, shade, nearest));
+    }
   } else {
     const int x = rightToLeft ? R - 2 : L + 1;
     Line(canvas, {{x, T + 2}, {x, B - 2}});
@@ -596,17 +603,19 @@ void TXPMenu::DrawItemGlyph(TGdiCanvas& canvas, bool rightToLeft, bool menuBarIt
     --x;
     --y;
   }
-  const TColor transparent = glyph.Pixel(0, glyph.Height() - 1);
+  // Every pixel is dimmed and grayed, the background too: the transparent
+  // colour is the bottom-left pixel after that, as the glyph is drawn.
   if (!selected && enabled && !checked && colors_.DeepColorMode) {
     const int percent = std::min<int>(dimLevel_, 100);
     HDC dc = canvas.Handle();
-    ConvertPixels(glyph, [&](TColor c) { return c == transparent ? c : Lighten(dc, c, percent); });
+    ConvertPixels(glyph, [&](TColor c) { return Lighten(dc, c, percent); });
   }
   if (!enabled) {
     HDC dc = canvas.Handle();
-    ConvertPixels(glyph, [&](TColor c) { return c == transparent ? c : GrayColor(c, grayLevel_); });
-    ConvertPixels(glyph, [&](TColor c) { return c == transparent ? c : Lighten(dc, c, 40); });
+    ConvertPixels(glyph, [&](TColor c) { return GrayColor(c, grayLevel_); });
+    ConvertPixels(glyph, [&](TColor c) { return Lighten(dc, c, 40); });
   }
+  const TColor transparent = glyph.Pixel(0, glyph.Height() - 1);
   if (lifted) {
     const TColor shade = toolButton && colors_.DeepColorMode && !settings_.UseSystemColors
                              ? Lighten(canvas.Handle(), settings_.SelectColor, 68)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,15 @@ class TXPMenu : public vcl::TComponent {
                     const vcl::TFontState& font, bool rightToLeft, bool menuBarItem,
                     bool isDefault, bool enabled, bool selected, TRect rect,
                     const std::string& shortCut, bool toolButton = false);
+  // The glyph of an item or tool button, dimmed, grayed or lifted with a
+  // shadow by its state; glyph is changed in place.
+  void DrawItemGlyph(vcl::TGdiCanvas& canvas, bool rightToLeft, bool menuBarItem, bool checked,
+                     bool enabled, bool pressed, bool selected, TRect rect, vcl::TBitmap& glyph,
+                     bool toolButton);
+  void DrawTopLevelSelection(vcl::TGdiCanvas& canvas, bool rightToLeft, TColor barColor, TRect r);
+  void DrawGradientBackground(vcl::TGdiCanvas& canvas, TRect r, bool rightToLeft);
+  // The flat frame and shadow of an open popup window, on the desktop's DC.
+  void DrawPopupFrame(HWND window, bool rightToLeft);
 
  protected:
   void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
@@ -255,12 +265,6 @@ class TXPMenu : public vcl::TComponent {
   TPoint GetItemGlyphSize(vcl::TMenuItem* item);
   bool IsMenuBarItem(vcl::TMenuItem* item) const;
   vcl::TCustomImageList* ImagesFor(vcl::TMenuItem* item) const;
-  void DrawItemGlyph(vcl::TGdiCanvas& canvas, bool rightToLeft, bool menuBarItem, bool checked,
-                     bool enabled, bool pressed, bool selected, TRect rect, vcl::TBitmap& glyph,
-                     bool toolButton);
-  void DrawTopLevelSelection(vcl::TGdiCanvas& canvas, bool rightToLeft, TColor barColor, TRect r);
-  void DrawGradientBackground(vcl::TGdiCanvas& canvas, TRect r, bool rightToLeft);
-  void DrawPopupFrame(HWND window, bool rightToLeft);
 
   vcl::TWinControl* form_ = nullptr;
   std::uint8_t dimLevel_ = 30;
@@ -329,6 +333,9 @@ class TControlSubClass : public vcl::TObject {
   int savedBorderStyle_ = 1;
   UINT lastMessage_ = 0;
   int kind_ = -1;
+  // Cleared by the destructor: a handler inside the previous procedure may
+  // free the control, its form or the painter, and this object with them.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Registers TXPMenu with its published properties, Active last, for form descriptions.

@@ -27,22 +27,6 @@ struct TSubclassProc {
   void operator()(TMessage& m) const { Call(Sub, m); }
 };
 
-// GetWindowDC / ReleaseDC for one paint: the frame lies over the border too.
-class TWholeWindowDC {
- public:
-  explicit TWholeWindowDC(HWND window) : window_(window), dc_(::GetWindowDC(window)) {}
-  TWholeWindowDC(const TWholeWindowDC&) = delete;
-  TWholeWindowDC& operator=(const TWholeWindowDC&) = delete;
-  ~TWholeWindowDC() {
-    if (dc_) ::ReleaseDC(window_, dc_);
-  }
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 void Fill(TCanvas& canvas, TRect r, TColor color) {
   canvas.Brush.Style = TBrushStyle::bsSolid;
   canvas.Brush.Color = color;
@@ -154,6 +138,7 @@ TControlSubClass::TControlSubClass(TControl* control, TXPMenu* painter)
 }
 
 TControlSubClass::~TControlSubClass() {
+  *alive_ = false;
   if (painter_) {
     auto& list = painter_->subclasses_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -205,11 +190,14 @@ void TControlSubClass::WindowProc(TMessage& m) {
   if (m.Msg == WM_PAINT && graphic) {
     m.Result = 1;
   } else {
+    const std::shared_ptr<bool> alive = alive_;
+    const TWndMethod previous = previous_;  // outlives this object if the call frees it
     try {
-      previous_(m);
+      previous(m);
     } catch (...) {
       // The control's own errors must not stop the painting.
     }
+    if (!*alive) return;
   }
   if (!painter_ || !painter_->Active()) {
     // The message keeps the control's own answer: a fixed 1 would, for this
@@ -226,7 +214,6 @@ void TControlSubClass::WindowProc(TMessage& m) {
     case WM_SETFOCUS: hot_ = true; Paint(); return;
     case WM_KILLFOCUS: hot_ = false; Paint(); return;
     case WM_PAINT: recreating_ = false; Paint(); return;
-    case WM_NCPAINT: if (IsEditKind(kind_) || kind_ == xcRichEdit) Paint(); return;
     case BM_GETCHECK:
     case BM_SETCHECK: hot_ = false; Paint(); return;
     case BM_SETSTATE: Paint(); return;
@@ -296,35 +283,28 @@ void TControlSubClass::Paint() {
 }
 
 void TControlSubClass::PaintEdit(bool richEdit) {
-  auto* edit = static_cast<TWinControl*>(control_);
-  HWND window = edit->Handle();
-  TWholeWindowDC dc(window);
-  if (!dc.get()) return;
-  painter_->PrepareColors(dc.get());
-  TGdiCanvas canvas(dc.get());
-  RECT wr{};
-  ::GetWindowRect(window, &wr);
-  const TRect r{0, 0, wr.right - wr.left, wr.bottom - wr.top};
+  auto& edit = *static_cast<TWinControl*>(control_);
+  ClientPaint p(edit, *painter_);
   // Edit controls take WS_BORDER off their style and draw that border themselves,
   // so the property tells, not the window style.
   const auto* plain = dynamic_cast<const TCustomEdit*>(control_);
   const bool singleBorder =
       richEdit || (plain ? plain->BorderStyle() == TBorderStyle::bsSingle
-                         : (::GetWindowLongA(window, GWL_STYLE) & WS_BORDER) != 0);
+                         : (::GetWindowLongA(p.window, GWL_STYLE) & WS_BORDER) != 0);
   const TColor brush = ColorToRGB(control_->Color());
   const TXPWorkingColors& c = painter_->Colors();
   TColor border;
   if (hot_ || focused_)
-    border = painter_->Lighten(dc.get(), c.EffSelectBorderColor, singleBorder ? 60 : 80);
+    border = painter_->Lighten(p.dc.get(), c.EffSelectBorderColor, singleBorder ? 60 : 80);
   else if (singleBorder)
     border = DarkenColor(brush, 60);
   else
     border = brush;
-  canvas.Brush.Style = TBrushStyle::bsClear;
-  canvas.Pen.Style = TPenStyle::psSolid;
-  canvas.Pen.Width = 1;
-  canvas.Pen.Color = border;
-  canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+  p.canvas.Brush.Style = TBrushStyle::bsClear;
+  p.canvas.Pen.Style = TPenStyle::psSolid;
+  p.canvas.Pen.Width = 1;
+  p.canvas.Pen.Color = border;
+  p.canvas.Rectangle(p.client.left, p.client.top, p.client.right, p.client.bottom);
 }
 
 void TControlSubClass::PaintCombo() {

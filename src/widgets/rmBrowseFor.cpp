@@ -100,7 +100,7 @@ bool TrmBrowseForFolder::Execute() {
   info.lParam = reinterpret_cast<LPARAM>(this);
   TItemList item(shell, shell.BrowseForFolder(&info));
   if (!item.get()) return false;
-  // The buffer still holds the display name; it must not become the folder.
+  // No path: the buffer holds a display name ("My Computer"), which would replace the last real folder.
   if (!shell.GetPathFromIDList(item.get(), buffer)) return false;
   buffer[MAX_PATH] = '\0';
   SelectedFolder = buffer;

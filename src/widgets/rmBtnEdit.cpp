@@ -118,10 +118,10 @@ int EditRectRight(int clientWidth, int btnWidth, bool btn1Visible, bool btn2Visi
 }
 
 namespace {
-constexpr int kVkReturn = 0x0D, kVkEscape = 0x1B, kVkDelete = 0x2E;
+constexpr int kVkReturn = 0x0D, kVkEscape = 0x1B;
 }
 
-TEditKey EditKeyAction(int key, bool shift, bool ctrl, bool alt, bool differs, bool editorEnabled) {
+TEditKey EditKeyAction(int key, bool shift, bool ctrl, bool alt, bool differs) {
   const bool none = !shift && !ctrl && !alt;
   switch (key) {
     case kVkReturn:
@@ -129,16 +129,11 @@ TEditKey EditKeyAction(int key, bool shift, bool ctrl, bool alt, bool differs, b
       if (ctrl && shift && !alt) return TEditKey::ClickBtn2;
       return none ? TEditKey::FocusThenDefault : TEditKey::Swallow;
     case kVkEscape: return none && differs ? TEditKey::RestoreSaved : TEditKey::Swallow;
-    case kVkDelete: return editorEnabled ? TEditKey::Default : TEditKey::Swallow;
     default: return TEditKey::Default;
   }
 }
 
-bool EditCharAllowed(unsigned char ch, bool editorEnabled) {
-  if (ch == '\r' || ch == '\n') return false;
-  if (!editorEnabled && (ch >= 0x20 || ch == 0x08)) return false;
-  return true;
-}
+bool EditCharAllowed(unsigned char ch) { return ch != '\r' && ch != '\n'; }
 
 }  // namespace quillfen::widgets
 
@@ -306,17 +301,12 @@ bool TrmCustomBtnEdit::KeyDown(WPARAM key) {
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const bool alt = ::GetKeyState(VK_MENU) < 0;
-  switch (EditKeyAction(static_cast<int>(key), shift, ctrl, alt, GetText() != SavedText,
-                        editorEnabled_)) {
+  switch (EditKeyAction(static_cast<int>(key), shift, ctrl, alt, GetText() != SavedText)) {
     case TEditKey::Default: return false;
     case TEditKey::Swallow: return true;
-    // A hidden or disabled button cannot be pressed from the keyboard either.
-    case TEditKey::ClickBtn1:
-      if (button1_->Visible() && button1_->Enabled()) BtnClick(button1_);
-      return true;
-    case TEditKey::ClickBtn2:
-      if (button2_->Visible() && button2_->Enabled()) BtnClick(button2_);
-      return true;
+    // The keys stand for the buttons whether or not those are shown.
+    case TEditKey::ClickBtn1: BtnClick(button1_); return true;
+    case TEditKey::ClickBtn2: BtnClick(button2_); return true;
     case TEditKey::FocusThenDefault: SetFocus(); return false;
     case TEditKey::RestoreSaved:
       SetText(SavedText);
@@ -329,7 +319,7 @@ bool TrmCustomBtnEdit::KeyDown(WPARAM key) {
 bool TrmCustomBtnEdit::ClaimsKey(WPARAM key) const {
   const TEditKey action = EditKeyAction(static_cast<int>(key), ::GetKeyState(VK_SHIFT) < 0,
                                         ::GetKeyState(VK_CONTROL) < 0, ::GetKeyState(VK_MENU) < 0,
-                                        GetText() != SavedText, editorEnabled_);
+                                        GetText() != SavedText);
   return action == TEditKey::ClickBtn1 || action == TEditKey::ClickBtn2 || action == TEditKey::RestoreSaved;
 }
 
@@ -342,7 +332,6 @@ void TrmCustomBtnEdit::WndProc(vcl::TMessage& m) {
       return;
     case WM_CUT:
     case WM_PASTE:
-    case WM_CLEAR:
       if (!TextChangeAllowed(editorEnabled_, ReadOnly())) {
         m.Result = 0;
         return;
@@ -360,7 +349,7 @@ void TrmCustomBtnEdit::WndProc(vcl::TMessage& m) {
       }
       break;
     case WM_CHAR:
-      if (!EditCharAllowed(static_cast<unsigned char>(m.WParam), editorEnabled_)) {
+      if (!EditCharAllowed(static_cast<unsigned char>(m.WParam))) {
         m.Result = 0;
         return;
       }

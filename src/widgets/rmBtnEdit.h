@@ -65,12 +65,11 @@ enum class TEditKey {
   RestoreSaved,     // text back to the saved text, all selected
 };
 
-TEditKey EditKeyAction(int virtualKey, bool shift, bool ctrl, bool alt, bool textDiffersFromSaved,
-                       bool editorEnabled);
-// Whether a typed character reaches the edit: never CR or LF, and with the
-// editor off no printable character or backspace.
-bool EditCharAllowed(unsigned char ch, bool editorEnabled);
-// Cut, paste and clear change the text: only for an enabled, writable editor.
+TEditKey EditKeyAction(int virtualKey, bool shift, bool ctrl, bool alt, bool textDiffersFromSaved);
+// Whether a typed character reaches the edit: anything but CR or LF (a
+// single-line box), whatever EditorEnabled says.
+bool EditCharAllowed(unsigned char ch);
+// Cut and paste reach the edit only for an enabled, writable editor.
 inline bool TextChangeAllowed(bool editorEnabled, bool readOnly) {
   return editorEnabled && !readOnly;
 }

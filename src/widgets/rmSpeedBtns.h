@@ -1,10 +1,9 @@
-// TrmSpeedButton: a windowless push button with a glyph strip, three styles
-// (plain, combo-box arrow, split button with a drop-down part) and flat hot
-// tracking; TButtonGlyph and its image lists shared per glyph size.
+// TrmSpeedButton: a windowless push button with a glyph strip (TButtonGlyph),
+// three styles (plain, combo-box arrow, split button with a drop-down part)
+// and flat hot tracking.
 //
-// The state machine (TSpeedButtonModel), the face plan, the glyph layout,
-// the glyph images as pixel arrays and the glyph-list cache bookkeeping are
-// portable; the control, the image lists and the painting are Win32.
+// The state machine (TSpeedButtonModel) and the face plan are portable; the
+// control and its painting are Win32.
 #pragma once
 
 #include <cstdint>
@@ -12,33 +11,23 @@
 #include <string>
 #include <vector>
 
+#include "rmButtonGlyph.h"
+
 #include "Canvas.h"
 #include "Classes.h"
 #include "Colors.h"
 #include "Types.h"
 
 #ifdef _WIN32
+#include "ActnList.h"
+#include "BiDi.h"
 #include "Controls.h"
 #include "Graphics.h"
-#include <commctrl.h>
 #endif
 
 namespace quillfen::widgets {
 
-using vcl::TCanvas;
-using vcl::TColor;
-using vcl::TPoint;
-using vcl::TRect;
-
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TrmSpeedButtonStyle { sbsNormal, sbsComboButton, sbsMenu };
-enum TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMenuDown = 4 };
-constexpr int kButtonStateCount = 5;
-
-// Draws text twice, in clBtnHighlight one pixel down-right and clBtnShadow
-// over it, with a clear brush; rect grows by one pixel right and down. With
-// dtCalcRect in format it only measures.
-void DrawEmbossedText(TCanvas& canvas, const std::string& text, TRect& rect, unsigned format);
 
 // The split button's menu arrow where the symbol font is missing (a fresh
 // Wine prefix has none): the font's down-pointing triangle drawn with the
@@ -163,167 +152,9 @@ struct TFaceInput {
 // button style.") for a style value outside the three.
 TFacePlan PlanFace(const TFaceInput& input);
 
-// ----------------------------------------------------------- glyph layout
-
-struct TGlyphLayout {
-  TPoint GlyphPos;
-  TRect TextBounds;
-};
-
-// Places glyph and caption in client: glyph left/right of the text or
-// above/below it, centred on the other axis; margin and spacing of -1 centre.
-TGlyphLayout CalcButtonLayout(const TRect& client, TPoint offset, TPoint textSize,
-                              TPoint glyphSize, TButtonLayout layout, int margin, int spacing);
-
-// NumGlyphs a newly assigned strip implies, or 0 to keep the current value.
-int NumGlyphsForStrip(int width, int height);
-// The strip slot an image of state is cut from.
-int GlyphSlotForState(TButtonState state, int numGlyphs);
-
-// ---------------------------------------------------------- pixel images
-
-struct TPixelImage {
-  int Width = 0;
-  int Height = 0;
-  std::vector<TColor> Pixels;  // RGB, rows top to bottom
-  TPixelImage() = default;
-  TPixelImage(int width, int height, TColor fill)
-      : Width(width), Height(height), Pixels(static_cast<size_t>(width) * height, fill) {}
-  TColor& At(int x, int y) { return Pixels[static_cast<size_t>(y) * Width + x]; }
-  TColor At(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
-  friend bool operator==(const TPixelImage&, const TPixelImage&) = default;
-};
-
-// One slot of a strip of numGlyphs images.
-TPixelImage CutSlot(const TPixelImage& strip, int slot, int numGlyphs);
-// The image of the disabled state, on face: a single image is embossed from
-// its non-transparent pixels; a strip's slot 1 has white turned to highlight,
-// grey to shadow and the transparent colour to face.
-TPixelImage DisabledGlyphImage(const TPixelImage& strip, int numGlyphs, TColor transparent,
-                               TColor face, TColor highlight, TColor shadow);
-// Every pure black pixel becomes text, every other pixel face (RGB values).
-void RecolorPixels(TPixelImage& image, TColor face, TColor text);
-
-// ------------------------------------------------------------ glyph cache
-
-// The slot bookkeeping of one image list of a fixed image size.
-class TGlyphList {
- public:
-  TGlyphList(int width, int height);
-  ~TGlyphList();
-  TGlyphList(const TGlyphList&) = delete;
-  TGlyphList& operator=(const TGlyphList&) = delete;
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  // The lowest free slot, marked used; the list grows when none is free.
-  int AllocateIndex();
-  void Delete(int index);
-  int Count() const { return count_; }       // used slots
-  int Capacity() const { return static_cast<int>(used_.size()); }
-  static int LiveLists();
-
-#ifdef _WIN32
-  // Stores image in a free slot; pixels equal to mask are transparent.
-  int AddMasked(const TPixelImage& image, TColor mask);
-  HIMAGELIST Handle() const { return list_; }
-#endif
-
- private:
-  int width_;
-  int height_;
-  std::vector<bool> used_;
-  int count_ = 0;
-#ifdef _WIN32
-  HIMAGELIST list_ = nullptr;
-#endif
-};
-
-// Hands out the glyph list of one image size, shared by all glyphs of that size.
-class TGlyphCache {
- public:
-  TGlyphCache() = default;
-  ~TGlyphCache();
-  TGlyphCache(const TGlyphCache&) = delete;
-  TGlyphCache& operator=(const TGlyphCache&) = delete;
-  TGlyphList* GetList(int width, int height);
-  // A list without used slots leaves the cache and is freed.
-  void ReturnList(TGlyphList* list);
-  bool Empty() const { return lists_.empty(); }
-  int ListCount() const { return static_cast<int>(lists_.size()); }
-
- private:
-  std::vector<TGlyphList*> lists_;
-};
-
-// The module-wide cache: created on first need, freed with the last glyph
-// once it is empty. Null when there is none.
-TGlyphCache* CurrentGlyphCache();
-TGlyphCache& GlyphCache();
-void ReleaseGlyphCacheIfEmpty();
-
-// The image indexes of one glyph in its borrowed list.
-class TGlyphSlots {
- public:
-  TGlyphSlots() { Reset(); }
-  ~TGlyphSlots() { Invalidate(); }
-  TGlyphSlots(const TGlyphSlots&) = delete;
-  TGlyphSlots& operator=(const TGlyphSlots&) = delete;
-  // Gives every built image back; the list returns to the cache.
-  void Invalidate();
-  // The list for images of this size, borrowed from the cache on first use.
-  TGlyphList& List(int width, int height);
-  TGlyphList* CurrentList() const { return list_; }
-  int Index(TButtonState state) const { return indexes_[state]; }
-  void SetIndex(TButtonState state, int index) { indexes_[state] = index; }
-
- private:
-  void Reset();
-  TGlyphList* list_ = nullptr;
-  int indexes_[kButtonStateCount];
-};
-
 #ifdef _WIN32
 
-// Pixels of a bitmap, and a new 24-bit DIB section holding pixels (the caller owns it).
-TPixelImage ReadPixels(vcl::TBitmap& bitmap);
-HBITMAP CreateBitmapOf(const TPixelImage& image);
-
-class TButtonGlyph : public vcl::TObject {
- public:
-  TButtonGlyph();
-  ~TButtonGlyph() override;
-  std::string ClassName() const override { return "TButtonGlyph"; }
-
-  vcl::TBitmap& Glyph() { return original_; }
-  void SetGlyph(const vcl::TBitmap& value);
-  int NumGlyphs() const { return numGlyphs_; }
-  void SetNumGlyphs(int value);
-  TColor TransparentColor() const { return transparentColor_; }
-  // Drops every built image (system colours changed, new bitmap).
-  void Invalidate();
-  // Builds the image of state if it is not built yet; its list index or -1.
-  int CreateButtonGlyph(TButtonState state);
-  TGlyphSlots& Slots() { return slots_; }
-  static int LiveGlyphs();
-
-  // Lays out and draws glyph and caption into client; returns the text bounds.
-  TRect Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption,
-             TButtonLayout layout, int margin, int spacing, TButtonState state,
-             bool transparent);
-
-  std::function<void()> OnChange;
-
- private:
-  void GlyphChanged();
-  vcl::TBitmap original_;
-  TGlyphSlots slots_;
-  TColor transparentColor_ = vcl::clOlive;
-  int numGlyphs_ = 1;
-  bool updating_ = false;
-};
-
-class TrmCustomSpeedButton : public vcl::TGraphicControl {
+class TrmCustomSpeedButton : public vcl::TGraphicControl, private vcl::TActionClient {
  public:
   explicit TrmCustomSpeedButton(vcl::TComponent* owner);
   ~TrmCustomSpeedButton() override;
@@ -357,6 +188,19 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   HMENU DropDownMenu() const { return dropDownMenu_; }
   void SetDropDownMenu(HMENU menu) { dropDownMenu_ = menu; }
 
+  // Reading order of the caption: its own, or the parent window's with ParentBiDiMode.
+  vcl::TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(vcl::TBiDiMode value);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool value);
+  bool UseRightToLeftReading() const;
+  // The command the button shows and runs (borrowed); it follows the
+  // action's changes until either goes.
+  vcl::TAction* Action() const { return action_; }
+  void SetAction(vcl::TAction* action);
+  // The glyph's palette, for a parent that realises its children's palettes.
+  HPALETTE GetPalette() const { return glyph_.Palette(); }
+
   TButtonState State() const { return model_.State; }
   bool Hot() const { return model_.Hot; }
   bool Dragging() const { return model_.Dragging; }
@@ -369,6 +213,10 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   static int ButtonCount();
 
  protected:
+  // Takes caption, enabled, visible and help context from the action (with
+  // checkDefaults only where the button still has its default), and an
+  // image of the action into an empty glyph, on clFuchsia.
+  virtual void ActionChange(vcl::TAction& sender, bool checkDefaults);
   void Loaded() override;
   void Paint(TCanvas& canvas) override;
   void WndProc(vcl::TMessage& message) override;
@@ -381,10 +229,17 @@ class TrmCustomSpeedButton : public vcl::TGraphicControl {
   void PaintFace(TCanvas& canvas, const TFacePlan& plan);
   void PaintContent(TCanvas& canvas, const TFacePlan& plan);
   static bool MenuArrowFontAvailable(HDC dc, const vcl::TFontState& font);
+  void ActionChanged(vcl::TAction& action) override { ActionChange(action, false); }
+  void ActionFreed(vcl::TAction& action) override;
+  // The caption's reading-order flags for DrawText.
+  unsigned BiDiFlags() const { return UseRightToLeftReading() ? vcl::dtRtlReading : 0u; }
   TSpeedButtonModel model_;
   TButtonGlyph glyph_;
   TButtonLayout layout_ = blGlyphLeft;
   HMENU dropDownMenu_ = nullptr;
+  vcl::TAction* action_ = nullptr;
+  vcl::TBiDiMode biDiMode_ = vcl::TBiDiMode::bdLeftToRight;
+  bool parentBiDiMode_ = true;
 };
 
 class TrmSpeedButton : public TrmCustomSpeedButton {

@@ -13,6 +13,7 @@
 
 #include "Demo.h"
 #include "ExtCtrls.h"
+#include "Graphics.h"
 #include "ProDlgs.h"
 #include "ProStBar.h"
 #include "ProUrl.h"
@@ -429,3 +430,37 @@ TEST_F(AppForms, ScansLockTheWindowUntilTheImportDialogIsGoneAndGiveBackWhatThey
 }
 
 }  // namespace
+
+TEST_F(AppForms, EveryReadmeLineKeepsItsOwnRowAndAllFourteenShow) {
+  TfrmMain& f = *main_;
+  HWND memo = f.Memo1->Handle();
+  EXPECT_EQ(::SendMessageA(memo, EM_GETLINECOUNT, 0, 0), 14);
+  RECT client{};
+  ::GetClientRect(memo, &client);
+  TWindowDC dc(memo);
+  TSelectGuard font(dc.get(), static_cast<HGDIOBJ>(f.Memo1->Font().Handle()));
+  TEXTMETRICA metrics{};
+  ::GetTextMetricsA(dc.get(), &metrics);
+  const LRESULT last = ::SendMessageA(memo, EM_POSFROMCHAR,
+                                      static_cast<WPARAM>(::SendMessageA(memo, EM_LINEINDEX, 13, 0)), 0);
+  EXPECT_LE(static_cast<short>(HIWORD(last)) + metrics.tmHeight, client.bottom) << "the last line shows whole";
+  // Where the system has the font the memo asks for, it keeps its stored size.
+  char face[LF_FACESIZE] = {};
+  ::GetTextFaceA(dc.get(), LF_FACESIZE, face);
+  if (std::string(face) == "MS Sans Serif") {
+    EXPECT_EQ(f.Memo1->Font().Height(), -11);
+  } else {
+    EXPECT_LT(f.Memo1->Font().Height(), -8) << "still readable";
+  }
+  // The window as the screen shows it, kept beside the end-to-end screenshots.
+  ASSERT_TRUE(qftest::Activate(f.Handle()));
+  ::RedrawWindow(f.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  qftest::PumpUntil([] { return false; }, 300);
+  RECT outer{};
+  ::GetWindowRect(f.Handle(), &outer);
+  TBitmap shot(outer.right - outer.left, outer.bottom - outer.top);
+  TWindowDC screen(nullptr);
+  ::BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen.get(), outer.left, outer.top, SRCCOPY);
+  std::filesystem::create_directories(std::string(QF_E2E_DIR).substr(2));
+  EXPECT_TRUE(shot.SaveToFile(std::string(QF_E2E_DIR) + "/main-window-readme.bmp"));
+}

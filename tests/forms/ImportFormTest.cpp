@@ -8,7 +8,11 @@
 
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "ProCtrls.h"
+#include "ProDlgs.h"
+#include "ProUrl.h"
 #include "WidgetClasses.h"
+#include "rmSpeedBtns.h"
 #include "WinTestSupport.h"
 
 using namespace quillfen::vcl;
@@ -122,4 +126,123 @@ TEST(ImportForm, AFaultyDescriptionFailsWithItsLineAndLeavesTheFormEmpty) {
   EXPECT_THROW(LoadForm(form, "object f: TForm\n object l: TLabel\n  object b: TButton\n  end\n end\nend"),
                EFormError);
   EXPECT_EQ(form.ControlCount(), 0);
+}
+
+TEST(WidgetForms, ADescriptionSetsEveryPublishedPropertyOfTheWidgets) {
+  using namespace quillfen::widgets;
+  RegisterWidgetClasses();
+  TForm form(&Application());
+  LoadForm(form, R"(object f: TForm
+  object dlgInfo: TProInfoDialog
+    Caption = 'Notice'
+    InfoMessage = 'All done.'
+    Alignment = taCenter
+    VerticalAlignment = vaBottom
+  end
+  object dlgStop: TProStopDialog
+    Caption = 'Trouble'
+    StopMessage = 'It failed.'
+    Alignment = taRightJustify
+    VerticalAlignment = vaTop
+  end
+  object lbl: TProLabel
+    Caption = 'Turned'
+    Angle = -90
+    OffsetX = 2
+    OffsetY = 3
+    VerticalAlignment = vaCenter
+    ShadowStyle = ssRaised
+    ShadowDirection = drDownRight
+    ShadowColor = clRed
+    HighlightDepth = 2
+  end
+  object lbl2: TProLabel
+    Layout = tlBottom
+  end
+  object ok: TProButton
+    Kind = pbkOk
+  end
+  object next: TProButton
+    Caption = 'Onward'
+    Kind = pbkNextPol
+  end
+  object url: TProUrlImage
+    Cursor = crArrow
+    URL = 'https://example.org/'
+  end
+  object url2: TProUrlImage
+    Cursor = 15001
+  end
+  object sb: TrmSpeedButton
+    AllowAllUp = True
+    BiDiMode = bdRightToLeft
+    GroupIndex = 3
+    Down = True
+    Caption = 'Go'
+    Flat = True
+    Layout = blGlyphTop
+    Margin = 2
+    MenuButtonWidth = 13
+    NumGlyphs = 2
+    ParentBiDiMode = False
+    Spacing = -1
+    Transparent = False
+  end
+  object split: TrmSpeedButton
+    Style = sbsMenu
+  end
+end)");
+  auto& info = FindFormComponent<TProInfoDialog>(form, "dlgInfo");
+  EXPECT_EQ(info.Caption, "Notice");
+  EXPECT_EQ(info.InfoMessage, "All done.");
+  EXPECT_EQ(info.Alignment, TAlignment::taCenter);
+  EXPECT_EQ(info.VerticalAlignment, vaBottom);
+  auto& stop = FindFormComponent<TProStopDialog>(form, "dlgStop");
+  EXPECT_EQ(stop.Caption, "Trouble");
+  EXPECT_EQ(stop.StopMessage, "It failed.");
+  EXPECT_EQ(stop.Alignment, TAlignment::taRightJustify);
+  EXPECT_EQ(stop.VerticalAlignment, vaTop);
+  auto& lbl = FindFormComponent<TProLabel>(form, "lbl");
+  EXPECT_EQ(lbl.Angle(), 270);
+  EXPECT_EQ(lbl.OffsetX(), 2);
+  EXPECT_EQ(lbl.OffsetY(), 3);
+  EXPECT_EQ(lbl.VerticalAlignment(), vaCenter);
+  EXPECT_EQ(lbl.ShadowStyle(), ssCustom);  // effects set after the style make it custom
+  EXPECT_EQ(lbl.ShadowDirection(), drDownRight);
+  EXPECT_EQ(lbl.ShadowColor(), clRed);
+  EXPECT_EQ(lbl.HighlightDepth(), 2);
+  EXPECT_EQ(FindFormComponent<TProLabel>(form, "lbl2").VerticalAlignment(), vaBottom);
+  auto& ok = FindFormComponent<TProButton>(form, "ok");
+  EXPECT_EQ(ok.Kind(), pbkOk);
+  EXPECT_EQ(ok.ModalResult(), mrOk);
+  EXPECT_TRUE(ok.Default());
+  auto& next = FindFormComponent<TProButton>(form, "next");
+  EXPECT_EQ(next.Kind(), pbkNextPol);
+  EXPECT_EQ(next.Caption(), "Onward");  // a stored caption wins while loading
+  EXPECT_EQ(FindFormComponent<TProUrlImage>(form, "url").Cursor(), crArrow);
+  EXPECT_EQ(FindFormComponent<TProUrlImage>(form, "url").URL, "https://example.org/");
+  EXPECT_EQ(FindFormComponent<TProUrlImage>(form, "url2").Cursor(), 15001);
+  auto& sb = FindFormComponent<TrmSpeedButton>(form, "sb");
+  EXPECT_TRUE(sb.AllowAllUp());
+  EXPECT_EQ(sb.BiDiMode(), TBiDiMode::bdRightToLeft);
+  EXPECT_FALSE(sb.ParentBiDiMode());
+  EXPECT_EQ(sb.GroupIndex(), 3);
+  EXPECT_TRUE(sb.Down());
+  EXPECT_EQ(sb.Caption(), "Go");
+  EXPECT_TRUE(sb.Flat());
+  EXPECT_EQ(sb.Layout(), blGlyphTop);
+  EXPECT_EQ(sb.Margin(), 2);
+  EXPECT_EQ(sb.MenuButtonWidth(), 13);
+  EXPECT_EQ(sb.NumGlyphs(), 2);
+  EXPECT_EQ(sb.Spacing(), -1);
+  EXPECT_FALSE(sb.Transparent());
+  EXPECT_EQ(FindFormComponent<TrmSpeedButton>(form, "split").Style(), sbsMenu);
+
+  // Not published: a button edit's WantTabs.
+  TForm other(&Application());
+  EXPECT_THROW(LoadForm(other, "object f: TForm\n object e: TrmBtnEdit\n  WantTabs = True\n end\nend"),
+               EFormError);
+  // Unknown kinds and cursors are refused with their line.
+  EXPECT_THROW(LoadForm(other, "object f: TForm\n object b: TProButton\n  Kind = pbkMaybe\n end\nend"),
+               EFormError);
 }

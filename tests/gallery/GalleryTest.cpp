@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -251,4 +252,83 @@ TEST(Gallery, DroppedMenusShowTheSelectionAndTheIconColumn) {
     EXPECT_GT(CountOf(shot, c.EffColor), 2000) << mode;
     EXPECT_EQ(CountOf(shot, 0xFF00FF), 0) << mode;
   }
+}
+
+TEST(Gallery, AGradientPopupHasTheGradientItemsAndTheFlatFrame) {
+  const TXPWorkingColors c = PainterColours();
+  if (!c.DeepColorMode) GTEST_SKIP() << "no gradient on a display of 15 bits or fewer";
+  const std::string path = std::string(QF_ARTIFACT_DIR) + "/gallery-popup-gradient.bmp";
+  ::DeleteFileA(path.c_str());
+  ASSERT_EQ(RunGallery("--popup-gradient \"" + path + "\""), 0);
+  const TPixelImage shot = ReadBmp(path);
+  ASSERT_GE(shot.Width, 520);
+  auto at = [&](int x, int y) { return shot.At(x, y) & 0xFFFFFF; };
+  // The gradient of one row, from the glyph side: +3 per pixel over the icon
+  // column and five more, then +1, up to 96.
+  constexpr int kIconWidth = 24;
+  std::vector<TColor> gradient;
+  for (int i = 0, shade = 0; i < 160; ++i) {
+    shade = std::min(shade + (i < kIconWidth + 5 ? 3 : 1), 96);
+    gradient.push_back(LightenColor(c.EffIconBackColor, shade) & 0xFFFFFF);
+  }
+  auto gradientAt = [&](int x, int y, int length) {
+    if (x + length > shot.Width) return false;
+    for (int i = 0; i < length; ++i)
+      if (at(x + i, y) != gradient[static_cast<size_t>(i)]) return false;
+    return true;
+  };
+  const TColor frame = ColorToRGB(c.PopupFrameColor);
+  const TColor shadow = ColorToRGB(c.PopupShadowColor);
+  // The flat frame: its top-left corner is in the frame colour with the
+  // gradient starting diagonally inside it along the top edge.
+  int L = -1, T = -1;
+  for (int y = 1; y + 1 < shot.Height && L < 0; ++y)
+    for (int x = 1; x + 1 < shot.Width; ++x)
+      if (at(x, y) == frame && at(x + 1, y) == frame && at(x, y + 1) == frame &&
+          gradientAt(x + 1, y + 1, 60)) {
+        L = x;
+        T = y;
+        break;
+      }
+  ASSERT_GE(L, 0) << "no popup frame with a gradient top edge";
+  int R = L;  // one past the frame's right column
+  while (R < shot.Width && at(R, T) == frame) ++R;
+  int B = T;  // one past the frame's bottom row
+  while (B < shot.Height && at(L, B) == frame) ++B;
+  ASSERT_GT(R - L, 60);
+  ASSERT_GT(B - T, 40);
+  // The whole top edge inside the frame is the gradient, capped at 96.
+  EXPECT_TRUE(gradientAt(L + 1, T + 1, std::min(R - L - 2, 160)));
+  // The inner frame in the menu colour down the sides and along the bottom.
+  // Wine's popups have a thinner border than the frame: the selected item,
+  // drawn again after the frame, covers its right column.
+  const TColor selectBorder = ColorToRGB(c.EffSelectBorderColor) & 0xFFFFFF;
+  for (int y = T + 2; y < B - 2; y += 7) {
+    EXPECT_EQ(at(L + 1, y), ColorToRGB(c.EffColor)) << y;
+    const bool selected = at(R - 3, y) == selectBorder || at(R - 4, y) == selectBorder;
+    if (!selected) {
+      EXPECT_EQ(at(R - 2, y), ColorToRGB(c.EffColor)) << y;
+    }
+  }
+  EXPECT_EQ(at((L + R) / 2, B - 2), ColorToRGB(c.EffColor));
+  // The two-pixel shadow at the right and the bottom, its first corners in the face colour.
+  const TColor face = ColorToRGB(clBtnFace);
+  EXPECT_EQ(at(R, T), face);
+  EXPECT_EQ(at(R + 1, T + 1), face);
+  EXPECT_EQ(at(L, B), face);
+  EXPECT_EQ(at(L + 1, B + 1), face);
+  for (int y = T + 2; y < B + 2; y += 5) {
+    EXPECT_EQ(at(R, y), shadow) << y;
+    EXPECT_EQ(at(R + 1, y), shadow) << y;
+  }
+  for (int x = L + 2; x < R + 2; x += 9) {
+    EXPECT_EQ(at(x, B), shadow) << x;
+    EXPECT_EQ(at(x, B + 1), shadow) << x;
+  }
+  // The items: some row inside is the same gradient from the items' left edge.
+  int itemRows = 0;
+  for (int y = T + 2; y < B - 2; ++y)
+    for (int x = L + 1; x < L + 6; ++x) itemRows += gradientAt(x, y, std::min(R - x - 4, 100));
+  EXPECT_GE(itemRows, 2) << "the items are drawn with the gradient background";
+  EXPECT_EQ(CountOf(shot, 0xFF00FF), 0);
 }

@@ -67,9 +67,20 @@ TEST(Form, ClickOnAButtonEndsTheModalLoopWithItsResult) {
   EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
   EXPECT_FALSE(::IsWindowVisible(d.form->Handle()));
 
-  // The same dialog again, left through the other button.
-  qftest::TDeferred close([&] { qftest::PostClick(d.cancel->Handle(), 10, 10); });
+  // The same dialog again, moved away meanwhile: it opens centred again, and
+  // is left through the other button.
+  const RECT centred = [&] { RECT r{}; ::GetWindowRect(d.form->Handle(), &r); return r; }();
+  EXPECT_EQ(centred.left, (::GetSystemMetrics(SM_CXSCREEN) - (centred.right - centred.left)) / 2);
+  EXPECT_EQ(centred.top, (::GetSystemMetrics(SM_CYSCREEN) - (centred.bottom - centred.top)) / 2);
+  d.form->SetBounds(5, 7, d.form->Width(), d.form->Height());
+  RECT shown{};
+  qftest::TDeferred close([&] {
+    ::GetWindowRect(d.form->Handle(), &shown);
+    qftest::PostClick(d.cancel->Handle(), 10, 10);
+  });
   EXPECT_EQ(d.form->ShowModal(), mrCancel);
+  EXPECT_EQ(shown.left, centred.left);
+  EXPECT_EQ(shown.top, centred.top);
   delete d.form;
 }
 

@@ -129,13 +129,22 @@ TEST(ProButton, CloseKindClosesItsFormAndHelpFallsBackToAnOrdinaryClick) {
   EXPECT_EQ(form.ShowModal(), mrCancel);
   EXPECT_EQ(helpClicks, 1);
 
-  static int shownTopic = 0;
-  SetProHelpHandler([](int topic) { shownTopic = topic; return true; });
+  // A help context with no application help call set: still an ordinary click.
   form.HelpContext = 42;
   help->Click();
+  EXPECT_EQ(helpClicks, 2);
+  int shownTopic = 0;
+  Application().OnHelp = [&](int topic) { shownTopic = topic; return true; };
+  help->Click();
   EXPECT_EQ(shownTopic, 42);
-  EXPECT_EQ(helpClicks, 1);
-  SetProHelpHandler(nullptr);
+  EXPECT_EQ(helpClicks, 2);
+  // The nearest context wins; a help call that shows nothing leaves the click.
+  help->HelpContext = 7;
+  Application().OnHelp = [&](int topic) { shownTopic = topic; return false; };
+  help->Click();
+  EXPECT_EQ(shownTopic, 7);
+  EXPECT_EQ(helpClicks, 3);
+  Application().OnHelp = nullptr;
 }
 
 TEST(ProLabel, AngleReadsNormalisedAndSettersFollowTheirRules) {

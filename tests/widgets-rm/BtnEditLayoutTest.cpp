@@ -48,25 +48,24 @@ TEST(BtnEditRules, SecondButtonNeedsTheFirstAndEnabledNeedsTheEdit) {
 
 TEST(BtnEditKeys, EnterEscapeAndTheEditorRules) {
   constexpr int kEnter = 0x0D, kEscape = 0x1B, kDelete = 0x2E, kA = 'A';
-  EXPECT_EQ(EditKeyAction(kEnter, false, true, false, false, true), TEditKey::ClickBtn1);
-  EXPECT_EQ(EditKeyAction(kEnter, true, true, false, false, true), TEditKey::ClickBtn2);
-  EXPECT_EQ(EditKeyAction(kEnter, false, false, false, false, true), TEditKey::FocusThenDefault);
-  EXPECT_EQ(EditKeyAction(kEnter, true, false, false, false, true), TEditKey::Swallow);
-  EXPECT_EQ(EditKeyAction(kEnter, false, true, true, false, true), TEditKey::Swallow);
-  EXPECT_EQ(EditKeyAction(kEscape, false, false, false, true, true), TEditKey::RestoreSaved);
-  EXPECT_EQ(EditKeyAction(kEscape, false, false, false, false, true), TEditKey::Swallow);
-  EXPECT_EQ(EditKeyAction(kEscape, true, false, false, true, true), TEditKey::Swallow);
-  EXPECT_EQ(EditKeyAction(kDelete, false, false, false, false, false), TEditKey::Swallow);
-  EXPECT_EQ(EditKeyAction(kDelete, false, false, false, false, true), TEditKey::Default);
-  EXPECT_EQ(EditKeyAction(kA, false, true, false, false, false), TEditKey::Default);
+  EXPECT_EQ(EditKeyAction(kEnter, false, true, false, false), TEditKey::ClickBtn1);
+  EXPECT_EQ(EditKeyAction(kEnter, true, true, false, false), TEditKey::ClickBtn2);
+  EXPECT_EQ(EditKeyAction(kEnter, false, false, false, false), TEditKey::FocusThenDefault);
+  EXPECT_EQ(EditKeyAction(kEnter, true, false, false, false), TEditKey::Swallow);
+  EXPECT_EQ(EditKeyAction(kEnter, false, true, true, false), TEditKey::Swallow);
+  EXPECT_EQ(EditKeyAction(kEscape, false, false, false, true), TEditKey::RestoreSaved);
+  EXPECT_EQ(EditKeyAction(kEscape, false, false, false, false), TEditKey::Swallow);
+  EXPECT_EQ(EditKeyAction(kEscape, true, false, false, true), TEditKey::Swallow);
+  // Deleting is typing: the editor switch does not stop it.
+  EXPECT_EQ(EditKeyAction(kDelete, false, false, false, false), TEditKey::Default);
+  EXPECT_EQ(EditKeyAction(kA, false, true, false, false), TEditKey::Default);
 
-  EXPECT_FALSE(EditCharAllowed('\r', true));
-  EXPECT_FALSE(EditCharAllowed('\n', true));
-  EXPECT_TRUE(EditCharAllowed('x', true));
-  EXPECT_FALSE(EditCharAllowed('x', false));
-  EXPECT_FALSE(EditCharAllowed(0x08, false));  // backspace
-  EXPECT_TRUE(EditCharAllowed(0x03, false));   // Ctrl+C copies
-  EXPECT_FALSE(EditCharAllowed(0xE9, false));  // accented letters too
+  EXPECT_FALSE(EditCharAllowed('\r'));
+  EXPECT_FALSE(EditCharAllowed('\n'));
+  EXPECT_TRUE(EditCharAllowed('x'));
+  EXPECT_TRUE(EditCharAllowed(0x08));  // backspace
+  EXPECT_TRUE(EditCharAllowed(0x03));  // Ctrl+C copies
+  EXPECT_TRUE(EditCharAllowed(0xE9));  // accented letters too
 
   EXPECT_TRUE(TextChangeAllowed(true, false));
   EXPECT_FALSE(TextChangeAllowed(false, false));

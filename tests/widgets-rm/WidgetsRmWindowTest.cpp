@@ -8,10 +8,14 @@
 #include <string>
 
 #include "Forms.h"
+#include "ActnList.h"
 #include "Graphics.h"
+#include "ImgList.h"
+#include "RecordingCanvas.h"
 #include "WinTestSupport.h"
 #include "rmBrowseFor.h"
 #include "rmBtnEdit.h"
+#include "rmSpeedBtns.h"
 
 using namespace quillfen::vcl;
 using namespace quillfen::widgets;
@@ -159,12 +163,22 @@ TEST(BtnEditWindow, KeysFocusAndTheEditorRules) {
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, 9u);
 
-  // Shift+Ctrl+Enter asks for the hidden button 2: nothing.
+  // Shift+Ctrl+Enter stands for button 2 even while it is hidden, and
+  // Ctrl+Enter for button 1 while it is disabled.
   {
     TModifiers both(true, true);
     Key(plain, VK_RETURN);
   }
-  EXPECT_EQ(clicks2, 0);
+  EXPECT_EQ(clicks2, 1);
+  f.plain->SetBtn1Enabled(false);
+  f.plain->SetText("C:\\Games\\");
+  {
+    TModifiers ctrl(true, false);
+    Key(plain, VK_RETURN);
+  }
+  EXPECT_EQ(clicks1, 2);
+  f.plain->SetBtn1Enabled(true);
+  f.plain->SetText("C:\\Games\\");
   // Enter alone never types a line break.
   ::SendMessageA(plain, WM_CHAR, '\r', 1);
   EXPECT_EQ(f.plain->GetText(), "C:\\Games\\");
@@ -172,7 +186,7 @@ TEST(BtnEditWindow, KeysFocusAndTheEditorRules) {
   // A mouse click on the button.
   const TRect b = f.plain->Button1()->BoundsRect();
   qftest::PostClick(plain, b.Left + 5, b.Top + 5);
-  EXPECT_TRUE(qftest::PumpUntil([&] { return clicks1 == 2; }));
+  EXPECT_TRUE(qftest::PumpUntil([&] { return clicks1 == 3; }));
 
   // The project box: its button shows the ellipsis dots in the button text colour.
   HWND project = f.project->Handle();
@@ -183,7 +197,7 @@ TEST(BtnEditWindow, KeysFocusAndTheEditorRules) {
     EXPECT_EQ(::GetPixel(dc.get(), b1.Left + 4, b1.Top + 8), static_cast<COLORREF>(ColorToRGB(clBtnText)));
     EXPECT_EQ(::GetPixel(dc.get(), b1.Left + 6, b1.Top + 8), static_cast<COLORREF>(ColorToRGB(clBtnFace)));
   }
-  // No typing, pasting, cutting or deleting.
+  // Read-only: no typing, pasting, cutting or deleting.
   f.project->SetText("C:\\Project\\");
   PutOnClipboard("pasted");
   ::SendMessageA(project, EM_SETSEL, 0, -1);
@@ -192,13 +206,22 @@ TEST(BtnEditWindow, KeysFocusAndTheEditorRules) {
   ::SendMessageA(project, WM_CLEAR, 0, 0);
   ::SendMessageA(project, WM_CHAR, 'x', 1);
   EXPECT_EQ(f.project->GetText(), "C:\\Project\\");
-  // Not read-only but the editor off: still no typing or pasting.
+  // Not read-only with the editor off: pasting and cutting stay shut, typing does not.
   f.project->SetReadOnly(false);
-  ::SendMessageA(project, WM_CHAR, 'x', 1);
-  ::SendMessageA(project, WM_CHAR, VK_BACK, 1);
-  Key(project, VK_DELETE);
+  ::SendMessageA(project, EM_SETSEL, 0, -1);
   ::SendMessageA(project, WM_PASTE, 0, 0);
+  ::SendMessageA(project, WM_CUT, 0, 0);
   EXPECT_EQ(f.project->GetText(), "C:\\Project\\");
+  ::SendMessageA(project, EM_SETSEL, 12, 12);
+  ::SendMessageA(project, WM_CHAR, 'x', 1);
+  EXPECT_EQ(f.project->GetText(), "C:\\Project\\x");
+  ::SendMessageA(project, WM_CHAR, VK_BACK, 1);
+  EXPECT_EQ(f.project->GetText(), "C:\\Project\\");
+  ::SendMessageA(project, EM_SETSEL, 0, 0);
+  Key(project, VK_DELETE);
+  EXPECT_EQ(f.project->GetText(), ":\\Project\\");
+  ::SendMessageA(project, WM_CHAR, '\r', 1);
+  EXPECT_EQ(f.project->GetText(), ":\\Project\\");
   // The plain box takes both.
   ::SendMessageA(plain, EM_SETSEL, 0, -1);
   ::SendMessageA(plain, WM_PASTE, 0, 0);
@@ -467,4 +490,116 @@ TEST(BrowseForFolderShell, RealBrowserOpensAtThePresetFolderAndAnswers) {
   dlg.SelectedFolder = windows;
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(dlg.SelectedFolder, windows);
+}
+
+TEST(SpeedButtonWindow, AnActionSetsCaptionStateAndAnEmptyGlyphAndRunsTheClick) {
+  TForm form(&Application());
+  form.SetClientSize(200, 60);
+  auto* images = new TImageList(&form, 8, 8);
+  TBitmap strip(16, 8);
+  strip.Canvas().Brush.Color = clFuchsia;
+  strip.Canvas().FillRect({0, 0, 16, 8});
+  strip.Canvas().Brush.Color = clBlue;
+  strip.Canvas().FillRect({10, 2, 14, 6});  // image 1: a blue square on a masked background
+  images->AddMasked(strip, clFuchsia);
+  auto* action = new TAction(&form);
+  action->SetCaption("&Run");
+  action->SetImages(images);
+  action->SetImageIndex(1);
+  action->SetHelpContext(12);
+  int executed = 0;
+  action->OnExecute = [&](TObject*) { ++executed; };
+
+  auto* button = new TrmSpeedButton(&form);
+  button->SetParent(&form);
+  button->SetAction(action);
+  EXPECT_EQ(button->Caption(), "&Run");
+  EXPECT_EQ(button->HelpContext, 12);
+  // The image is copied on clFuchsia, which becomes the glyph's transparent colour.
+  ASSERT_EQ(button->Glyph().Width(), 8);
+  EXPECT_EQ(button->Glyph().Pixel(0, 7) & 0xFFFFFF, clFuchsia);
+  EXPECT_EQ(button->Glyph().Pixel(3, 3) & 0xFFFFFF, clBlue);
+  EXPECT_EQ(button->ButtonGlyph().TransparentColor(), clFuchsia);
+  // The action's changes follow; a glyph of the button's own stays.
+  action->SetEnabled(false);
+  EXPECT_FALSE(button->Enabled());
+  action->SetEnabled(true);
+  action->SetCaption("Again");
+  EXPECT_EQ(button->Caption(), "Again");
+  action->SetImageIndex(0);
+  EXPECT_EQ(button->Glyph().Pixel(3, 3) & 0xFFFFFF, clBlue);
+  // A click runs the action, unless the button has a handler of its own.
+  button->Click();
+  EXPECT_EQ(executed, 1);
+  int own = 0;
+  button->OnClick = [&](TObject*) { ++own; };
+  button->Click();
+  EXPECT_EQ(executed, 1);
+  EXPECT_EQ(own, 1);
+  // Either may go first.
+  delete action;
+  EXPECT_EQ(button->Action(), nullptr);
+  auto* second = new TAction(&form);
+  button->SetAction(second);
+  delete button;
+  second->SetCaption("still here");
+
+  // A true-colour glyph has no palette; one with a colour table has its palette.
+  TrmSpeedButton plain(nullptr);
+  EXPECT_EQ(plain.GetPalette(), nullptr);
+  TBitmap rgb(4, 4);
+  plain.SetGlyph(rgb);
+  EXPECT_EQ(plain.GetPalette(), nullptr);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[2];
+  } info{};
+  info.header.biSize = sizeof info.header;
+  info.header.biWidth = 8;
+  info.header.biHeight = 8;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 1;
+  info.colors[1] = {0, 0, 255, 0};  // red
+  void* bits = nullptr;
+  TBitmap indexed;
+  indexed.SetHandle(::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                       &bits, nullptr, 0));
+  plain.SetGlyph(indexed);
+  HPALETTE palette = plain.GetPalette();
+  ASSERT_NE(palette, nullptr);
+  PALETTEENTRY entries[2]{};
+  EXPECT_EQ(::GetPaletteEntries(palette, 0, 2, entries), 2u);
+  EXPECT_EQ(entries[1].peRed, 255);
+  EXPECT_EQ(entries[1].peBlue, 0);
+}
+
+TEST(SpeedButtonWindow, TheCaptionReadsRightToLeftByItsModeOrItsWindows) {
+  TForm form(&Application());
+  form.SetClientSize(200, 60);
+  auto* button = new TrmSpeedButton(&form);
+  button->SetParent(&form);
+  form.Show();
+  EXPECT_TRUE(button->ParentBiDiMode());
+  EXPECT_FALSE(button->UseRightToLeftReading());
+  const LONG exStyle = ::GetWindowLongA(form.Handle(), GWL_EXSTYLE);
+  ::SetWindowLongA(form.Handle(), GWL_EXSTYLE, exStyle | WS_EX_RTLREADING);
+  EXPECT_TRUE(button->UseRightToLeftReading());
+  button->SetBiDiMode(TBiDiMode::bdLeftToRight);  // a mode of its own stops following the window
+  EXPECT_FALSE(button->ParentBiDiMode());
+  EXPECT_FALSE(button->UseRightToLeftReading());
+  ::SetWindowLongA(form.Handle(), GWL_EXSTYLE, exStyle);
+  button->SetBiDiMode(TBiDiMode::bdRightToLeft);
+  EXPECT_TRUE(button->UseRightToLeftReading());
+  // The caption is drawn with DT_RTLREADING: a recording canvas sees the flag.
+  button->SetCaption("abc");
+  auto drawnFormat = [&] {
+    TRecordingCanvas canvas;
+    button->PaintTo(canvas);
+    for (const TCanvasCall& call : canvas.CallsOf("DrawText"))
+      if (call.Text == "abc" && !(call.Args[4] & static_cast<int>(DT_CALCRECT))) return call.Args[4];
+    return -1;
+  };
+  EXPECT_EQ(drawnFormat(), static_cast<int>(DT_CENTER | DT_VCENTER | DT_RTLREADING));
+  button->SetBiDiMode(TBiDiMode::bdLeftToRight);
+  EXPECT_EQ(drawnFormat(), static_cast<int>(DT_CENTER | DT_VCENTER));
 }

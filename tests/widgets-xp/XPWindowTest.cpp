@@ -2,7 +2,10 @@
 
 #include "WinApi.h"
 
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ChoiceCtrls.h"
 #include "Forms.h"
@@ -467,4 +470,315 @@ TEST(XPMenu, PaintedItemsAnswerTheirAcceleratorKeys) {
   EXPECT_EQ(menuChar('s', file, MF_POPUP), MAKELRESULT(2, MNC_EXECUTE));
   EXPECT_EQ(menuChar('x', file, MF_POPUP), MAKELRESULT(5, MNC_EXECUTE));
   delete form;
+}
+
+namespace {
+
+// A painter of its own on a hidden form, its colours prepared for bitmap.
+struct TBitmapPainter {
+  TForm form{&Application()};
+  TXPMenu* xp = new TXPMenu(&form);
+  explicit TBitmapPainter(TBitmap& bitmap) { xp->PrepareColors(bitmap.Canvas().Handle()); }
+};
+
+// Sizes bitmap and fills it with one colour.
+void Fill(TBitmap& bitmap, int width, int height, TColor color) {
+  bitmap.SetSize(width, height);
+  bitmap.Canvas().Brush.Style = TBrushStyle::bsSolid;
+  bitmap.Canvas().Brush.Color = color;
+  bitmap.Canvas().FillRect({0, 0, width, height});
+}
+
+// A 16 x 16 glyph: a red square (4..11) on a teal background.
+constexpr TColor kGlyphBack = 0x808000;  // RGB(0, 128, 128)
+constexpr TColor kGlyphInk = 0x0000C8;   // RGB(200, 0, 0)
+void MakeGlyph(TBitmap& glyph) {
+  Fill(glyph, 16, 16, kGlyphBack);
+  glyph.Canvas().Brush.Color = kGlyphInk;
+  glyph.Canvas().FillRect({4, 4, 12, 12});
+}
+
+TColor At(TBitmap& bitmap, int x, int y) { return bitmap.Pixel(x, y) & 0xFFFFFF; }
+
+int Count(TBitmap& bitmap, TColor color) {
+  int n = 0;
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x) n += At(bitmap, x, y) == (color & 0xFFFFFF);
+  return n;
+}
+
+}  // namespace
+
+TEST(XPPainter, ItemGlyphsAreDimmedGrayedAndLiftedPixelByPixel) {
+  constexpr TColor kBack = 0xF0E0D0;
+  TBitmap target;
+  Fill(target, 40, 24, kBack);
+  TBitmapPainter p(target);
+  if (!p.xp->DeepColorMode()) GTEST_SKIP() << "no dimming on a display of 15 bits or fewer";
+  // A menu item's glyph, narrower than the icon column: x = (24 - 16) / 2 - 1, y = 3.
+  // Not selected: every pixel is dimmed by DimLevel, the background too, and
+  // the dimmed background is what stays transparent.
+  TBitmap dimmed;
+  MakeGlyph(dimmed);
+  p.xp->DrawItemGlyph(target.Canvas(), false, false, false, true, false, false, {0, 0, 40, 24}, dimmed, false);
+  EXPECT_EQ(At(dimmed, 0, 15), LightenColor(kGlyphBack, 30));
+  EXPECT_EQ(At(dimmed, 8, 8), LightenColor(kGlyphInk, 30));
+  EXPECT_EQ(At(target, 3 + 8, 3 + 8), LightenColor(kGlyphInk, 30));
+  EXPECT_EQ(At(target, 3 + 4, 3 + 4), LightenColor(kGlyphInk, 30));
+  EXPECT_EQ(At(target, 3 + 3, 3 + 3), kBack);
+  EXPECT_EQ(At(target, 3, 3), kBack);
+  EXPECT_EQ(At(target, 3 + 12, 3 + 8), kBack);
+  EXPECT_EQ(Count(target, LightenColor(kGlyphInk, 30)), 64);
+
+  // Disabled: grayed by GrayLevel, then lightened by 40, every pixel.
+  Fill(target, 40, 24, kBack);
+  TBitmap grayed;
+  MakeGlyph(grayed);
+  p.xp->DrawItemGlyph(target.Canvas(), false, false, false, false, false, false, {0, 0, 40, 24}, grayed, false);
+  const TColor grayInk = LightenColor(GrayColor(kGlyphInk, 10), 40);
+  EXPECT_EQ(At(grayed, 0, 15), LightenColor(GrayColor(kGlyphBack, 10), 40));
+  EXPECT_EQ(At(target, 3 + 8, 3 + 8), grayInk);
+  EXPECT_EQ(At(target, 3 + 2, 3 + 2), kBack);
+  EXPECT_EQ(Count(target, grayInk), 64);
+
+  // Selected: one pixel up and left, undimmed, over its shadow two pixels
+  // down and right in the darkened selection colour.
+  Fill(target, 40, 24, kBack);
+  TBitmap lifted;
+  MakeGlyph(lifted);
+  p.xp->DrawItemGlyph(target.Canvas(), false, false, false, true, false, true, {0, 0, 40, 24}, lifted, false);
+  const TColor shade = DarkenColor(p.xp->Colors().EffSelectColor, 50) & 0xFFFFFF;
+  EXPECT_EQ(At(lifted, 0, 15), kGlyphBack);
+  EXPECT_EQ(At(target, 2 + 4, 2 + 4), kGlyphInk);
+  EXPECT_EQ(At(target, 2 + 11, 2 + 11), kGlyphInk);
+  EXPECT_EQ(At(target, 2 + 13, 2 + 13), shade);
+  EXPECT_EQ(At(target, 2 + 12, 2 + 6), shade);
+  EXPECT_EQ(At(target, 2 + 3, 2 + 3), kBack);
+  EXPECT_EQ(Count(target, kGlyphInk), 64);
+  EXPECT_EQ(Count(target, shade), 64 - 36);  // the square's shadow less what the square covers
+  // Checked: drawn as it is, where it is.
+  Fill(target, 40, 24, kBack);
+  TBitmap plain;
+  MakeGlyph(plain);
+  p.xp->DrawItemGlyph(target.Canvas(), false, false, true, true, false, false, {0, 0, 40, 24}, plain, false);
+  EXPECT_EQ(At(target, 3 + 4, 3 + 4), kGlyphInk);
+  EXPECT_EQ(Count(target, kGlyphInk), 64);
+}
+
+TEST(XPPainter, TopLevelSelectionHasAnOpenFrameAndAShadowAtTheRight) {
+  constexpr TColor kBar = 0xC0C0C0;
+  TBitmap target;
+  Fill(target, 80, 24, kBar);
+  TBitmapPainter p(target);
+  const TXPWorkingColors& c = p.xp->Colors();
+  const TColor select = ColorToRGB(c.EffSelectColor) & 0xFFFFFF;
+  const TColor border = ColorToRGB(c.EffSelectBorderColor) & 0xFFFFFF;
+  const int L = 10, T = 2, R = 70, B = 22;
+  // Left to right on a deep display: frame up to R - 8, a stepped shadow after it.
+  p.xp->DrawTopLevelSelection(target.Canvas(), false, kBar, {L, T, R, B});
+  if (c.DeepColorMode) {
+    const TColor bar = ColorToRGB(c.EffMenuBarColor);
+    EXPECT_EQ(At(target, L, T + 8), border);
+    EXPECT_EQ(At(target, L, B - 1), border);
+    EXPECT_EQ(At(target, L + 20, T), border);
+    EXPECT_EQ(At(target, R - 8, T + 8), border);
+    EXPECT_EQ(At(target, R - 8, B - 1), border);
+    EXPECT_EQ(At(target, L + 20, B - 1), select);  // no frame along the bottom
+    EXPECT_EQ(At(target, L + 1, T + 1), select);
+    EXPECT_EQ(At(target, R - 9, B - 2), select);
+    EXPECT_EQ(At(target, R - 1, B - 1), DarkenColor(bar, 10) & 0xFFFFFF);
+    EXPECT_EQ(At(target, R - 3, B - 1), DarkenColor(bar, 30) & 0xFFFFFF);
+    EXPECT_EQ(At(target, R - 4, B - 1), DarkenColor(bar, 60) & 0xFFFFFF);
+    EXPECT_EQ(At(target, R - 7, B - 1), DarkenColor(bar, 100) & 0xFFFFFF);
+    EXPECT_EQ(At(target, R - 1, T + 3), bar & 0xFFFFFF);
+    EXPECT_EQ(At(target, R, T + 5), kBar);
+  }
+  // Right to left: frame up to R - 3 and a flat two-pixel shadow.
+  Fill(target, 80, 24, kBar);
+  p.xp->DrawTopLevelSelection(target.Canvas(), true, kBar, {L, T, R, B});
+  EXPECT_EQ(At(target, R - 3, T + 8), border);
+  EXPECT_EQ(At(target, L + 20, T), border);
+  EXPECT_EQ(At(target, R - 4, T + 8), select);
+  EXPECT_EQ(At(target, R - 1, T + 8), DarkenColor(kBar, 70) & 0xFFFFFF);
+  EXPECT_EQ(At(target, R - 2, B - 1), DarkenColor(kBar, 70) & 0xFFFFFF);
+  EXPECT_EQ(At(target, R - 1, T), kBar);
+  EXPECT_EQ(At(target, R - 2, T + 1), kBar);
+}
+
+TEST(XPPainter, ADefaultItemsTextHasAHaloOfThePixelsUnderIt) {
+  constexpr TColor kBack = 0xC89664;  // RGB(100, 150, 200)
+  TBitmap target;
+  Fill(target, 120, 24, kBack);
+  TBitmapPainter p(target);
+  TFontState font;
+  font.Name = "Arial";
+  font.Height = -16;
+  font.Color = clBlack;
+  font.Style = fsBold;
+  const TColor light30 = LightenColor(kBack, 30), light60 = LightenColor(kBack, 60);
+  const TColor dark40 = DarkenColor(kBack, 40) & 0xFFFFFF;
+  // An ordinary item: black text, none of the halo's colours.
+  p.xp->DrawItemText(target.Canvas(), "HIH", 0, font, false, false, false, true, false, {4, 0, 120, 24}, {});
+  EXPECT_GT(Count(target, clBlack), 20);
+  EXPECT_EQ(Count(target, light30) + Count(target, light60) + Count(target, dark40), 0);
+  // The default item: copies one right, two down, one left and down (darker)
+  // and one right and down, under the black text.
+  Fill(target, 120, 24, kBack);
+  p.xp->DrawItemText(target.Canvas(), "HIH", 0, font, false, false, true, true, false, {4, 0, 120, 24}, {});
+  EXPECT_GT(Count(target, clBlack), 20);
+  EXPECT_GT(Count(target, light60), 10);
+  EXPECT_GT(Count(target, dark40), 2);
+  EXPECT_GT(Count(target, light30), 5);
+  // Each halo pixel lies beside a text pixel: the darker copy one left and
+  // one down of it, the brightest one right and down.
+  bool darkLeftBelow = false, lightRightBelow = false;
+  for (int y = 1; y < 24; ++y)
+    for (int x = 1; x + 1 < 120; ++x) {
+      darkLeftBelow |= At(target, x, y) == dark40 && At(target, x + 1, y - 1) == 0;
+      lightRightBelow |= At(target, x, y) == light60 && At(target, x - 1, y - 1) == 0;
+    }
+  EXPECT_TRUE(darkLeftBelow);
+  EXPECT_TRUE(lightRightBelow);
+}
+
+TEST(XPSkinning, TheControlPaintersDrawTheirFramesBoxesAndArrows) {
+  TPlainForm f = MakeForm();
+  auto* xp = new TXPMenu(f.Form);
+  xp->SetActive(true);
+  f.List->SetFocus();  // no skinned control is hot or focused
+  qftest::PumpUntil([] { return false; }, 100);
+  auto paint = [](TWinControl* c) {
+    ::RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  };
+  const TColor window = ColorToRGB(clWindow), shadowColor = ColorToRGB(clBtnShadow);
+  const TColor highlight = ColorToRGB(clHighlight);
+  const int thumb = ::GetSystemMetrics(SM_CXHTHUMB);
+
+  // The edit's flat frame lies over its client rectangle.
+  paint(f.Edit);
+  RECT client{};
+  ::GetClientRect(f.Edit->Handle(), &client);
+  EXPECT_EQ(PixelOf(f.Edit, 0, client.bottom / 2), DarkenColor(window, 60) & 0xFFFFFF);
+  EXPECT_EQ(PixelOf(f.Edit, client.right - 1, client.bottom / 2), DarkenColor(window, 60) & 0xFFFFFF);
+  EXPECT_EQ(PixelOf(f.Edit, client.right / 2, client.bottom - 1), DarkenColor(window, 60) & 0xFFFFFF);
+
+  // The check box: a box of the thumb size at the left, centred in the client
+  // height less three pixels each way, framed in the shadow colour and filled
+  // with the window colour; checked, a tick in the highlight colour.
+  f.Check->SetChecked(true);
+  paint(f.Check);
+  ::GetClientRect(f.Check->Handle(), &client);
+  const int boxTop = 3 + ((client.bottom - 3 - 3) - thumb) / 2;
+  const TRect box{2, boxTop + 2, thumb - 2, boxTop + thumb - 2};
+  EXPECT_EQ(PixelOf(f.Check, box.Left, box.Top + 1), shadowColor);
+  EXPECT_EQ(PixelOf(f.Check, box.Right - 1, box.Bottom - 2), shadowColor);
+  EXPECT_EQ(PixelOf(f.Check, box.Left + 1, box.Top + 1), window);
+  EXPECT_EQ(PixelOf(f.Check, 0, boxTop), ColorToRGB(f.Check->Color()));
+  const int w = box.Width();
+  EXPECT_EQ(PixelOf(f.Check, box.Left + w / 2 - 1, box.Bottom - 4), highlight) << "the tick's lowest point";
+  f.Check->SetChecked(false);
+  paint(f.Check);
+  EXPECT_EQ(PixelOf(f.Check, box.Left + w / 2 - 1, box.Bottom - 4), window);
+
+  // The radio button: a 14-pixel circle with a dot in the highlight colour.
+  f.Radio->SetChecked(true);
+  paint(f.Radio);
+  ::GetClientRect(f.Radio->Handle(), &client);
+  const int radioTop = 4 + ((client.bottom - 4 - 4) - 14) / 2;
+  EXPECT_EQ(PixelOf(f.Radio, 7, radioTop + 7), highlight);
+  EXPECT_EQ(PixelOf(f.Radio, 7, radioTop + 2), shadowColor);
+  EXPECT_EQ(PixelOf(f.Radio, 7, radioTop + 3), window);
+  f.Radio->SetChecked(false);
+  paint(f.Radio);
+  EXPECT_EQ(PixelOf(f.Radio, 7, radioTop + 7), window);
+
+  // The combo box: its colour around, the button area in the face colour at
+  // the right with a black arrow of 5, 3 and 1 pixels ten pixels down.
+  paint(f.Combo);
+  ::GetClientRect(f.Combo->Handle(), &client);
+  const int buttonLeft = client.right - 1 - (thumb + 1);
+  EXPECT_EQ(PixelOf(f.Combo, 0, 0), window);
+  EXPECT_EQ(PixelOf(f.Combo, client.right - 1, client.bottom - 1), window);
+  EXPECT_EQ(PixelOf(f.Combo, buttonLeft + 1, 2), ColorToRGB(clBtnFace));
+  EXPECT_EQ(PixelOf(f.Combo, buttonLeft - 1, 5), window);  // the separator in the border colour
+  const int arrowX = buttonLeft + (thumb + 1 - 5) / 2;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(PixelOf(f.Combo, arrowX + i, 10), 0u) << i;
+  EXPECT_EQ(PixelOf(f.Combo, arrowX + 1, 11), 0u);
+  EXPECT_EQ(PixelOf(f.Combo, arrowX + 2, 12), 0u);
+  EXPECT_EQ(PixelOf(f.Combo, arrowX, 12), ColorToRGB(clBtnFace));
+
+  // The group box: a frame light at the top and left, dark at the right and
+  // bottom, starting at half the caption's height, with a gap for the caption.
+  paint(f.Group);
+  ::GetClientRect(f.Group->Handle(), &client);
+  const TColor face = ColorToRGB(f.Group->Color());
+  const TColor light = LightenColor(face, 60), dark = DarkenColor(face, 60) & 0xFFFFFF;
+  int frameTop = -1;
+  for (int y = 0; y < 20 && frameTop < 0; ++y)
+    if (PixelOf(f.Group, 0, y) == light) frameTop = y;
+  ASSERT_GE(frameTop, 3);
+  EXPECT_EQ(PixelOf(f.Group, 4, frameTop), light);
+  EXPECT_EQ(PixelOf(f.Group, 0, client.bottom - 2), light);
+  EXPECT_EQ(PixelOf(f.Group, client.right - 1, frameTop + 10), dark);
+  EXPECT_EQ(PixelOf(f.Group, client.right / 2, client.bottom - 1), dark);
+  EXPECT_NE(PixelOf(f.Group, 8, frameTop), light) << "the caption's gap";
+  EXPECT_EQ(PixelOf(f.Group, client.right - 5, frameTop), light);
+  delete f.Form;
+}
+
+TEST(XPSkinning, AClickHandlerMayFreeItsOwnButtonOrItsForm) {
+  // Freed memory is filled at once, so that a subclass reading its fields
+  // after the handler would find garbage instead of its old values.
+  std::vector<std::unique_ptr<unsigned char[]>> blocks;
+  auto scribble = [&blocks] {
+    for (int i = 0; i < 64; ++i) {
+      blocks.emplace_back(new unsigned char[sizeof(TControlSubClass)]);
+      std::memset(blocks.back().get(), 0xCD, sizeof(TControlSubClass));
+    }
+  };
+  const LPARAM at = MAKELPARAM(5, 5);
+  TPlainForm f = MakeForm();
+  auto* xp = new TXPMenu(f.Form);
+  xp->SetActive(true);
+  const int live = TControlSubClass::LiveCount();
+  TButton* button = f.Button;
+  HWND window = button->Handle();
+  int clicks = 0;
+  // The handler is freed with its button: it copies what it needs first.
+  button->OnClick = [&](TObject*) {
+    ++clicks;
+    auto spray = scribble;
+    TButton* doomed = button;
+    delete doomed;
+    spray();
+  };
+  ::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageA(window, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(TControlSubClass::LiveCount(), live - 1);
+  // The painter and the other skinned controls go on.
+  ::SendMessageA(f.Check->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageA(f.Check->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_TRUE(f.Check->Checked());
+
+  // A handler that frees the whole form, painter and all.
+  TForm* form = f.Form;
+  TButton* other = f.ExemptButton;
+  other->Tag = 0;
+  xp->HookForm(form, true, false);
+  ASSERT_TRUE(Skinned(other));
+  HWND otherWindow = other->Handle();
+  other->OnClick = [&](TObject*) {
+    ++clicks;
+    auto spray = scribble;
+    TForm* doomed = form;
+    delete doomed;
+    spray();
+  };
+  ::SendMessageA(otherWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageA(otherWindow, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(::IsWindow(otherWindow));
+  EXPECT_EQ(TControlSubClass::LiveCount(), 0);
 }
