@@ -130,6 +130,7 @@ void RegisterWidgetClasses() {
   RegisterFormBaseClass("TProCommonDialog", "TComponent", DialogProperties());
   RegisterFormClass<TProInfoDialog>("TProInfoDialog", "TProCommonDialog", {});
   RegisterFormClass<TProStopDialog>("TProStopDialog", "TProCommonDialog", {});
+  RegisterFormClass<TProQuestionDialog>("TProQuestionDialog", "TProCommonDialog", {});
   RegisterFormClass<TrmBrowseForFolder>(
       "TrmBrowseForFolder", "TComponent",
       {EnumProp<TrmBrowseForFolder, TbfType>(
