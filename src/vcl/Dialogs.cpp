@@ -4,9 +4,19 @@
 
 #include <vector>
 
+#include "Controls.h"
+
 namespace quillfen::vcl {
 
 namespace {
+// The window the dialog stays in front of: the visible form holding the
+// component, else the active window.
+HWND OwnerWindow(TComponent* owner) {
+  auto* control = dynamic_cast<TWinControl*>(owner);
+  if (control && control->HandleAllocated() && ::IsWindowVisible(control->Handle())) return control->Handle();
+  return ::GetActiveWindow();
+}
+
 TSaveDialog::TAnswer& Answerer() {
   static TSaveDialog::TAnswer answer;
   return answer;
@@ -40,7 +50,7 @@ bool TSaveDialog::Execute() {
   const std::string filter = SystemFilter(Filter);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = ::GetActiveWindow();
+  dialog.hwndOwner = OwnerWindow(Owner());
   dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
   dialog.nFilterIndex = static_cast<DWORD>(FilterIndex);
   dialog.lpstrFile = name.data();

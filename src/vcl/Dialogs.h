@@ -32,7 +32,8 @@ class TSaveDialog : public TComponent {
   std::string InitialDir;
   unsigned Options = ofHideReadOnly;
 
-  // Shows the window modally over the active window. True, with FileName
+  // Shows the window modally over the form holding the component (else the
+  // active window). True, with FileName
   // set, when the user chose a file; false when they cancelled.
   bool Execute();
 

@@ -396,7 +396,11 @@ RECT ClientBounds(HWND control) {
 }
 
 TEST_F(QuillfenApp, ExactReportOfA2003ProjectListsWhatItNeedsCopiesItAndAsksBeforeTheFlag) {
-  quillfen::testing::ReportGame game = quillfen::testing::WriteReportGame(root_);
+  // On the prefix's own C: drive: short paths, as the dialog shows them in the README.
+  const std::string root = "C:\\qf-e2e-report";
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
+  quillfen::testing::ReportGame game = quillfen::testing::WriteReportGame(root);
   const std::string project = Native(game.project.string()), rtp2003 = Native(game.rtp2003.string());
   // The 2000 key names a 2000 RTP; the 2003 RTP is only under the 2003 editor's key.
   SetToolKey(Native(game.rtp2000.string()), demo_.editorFolder);
@@ -455,6 +459,8 @@ TEST_F(QuillfenApp, ExactReportOfA2003ProjectListsWhatItNeedsCopiesItAndAsksBefo
   ASSERT_TRUE(WaitFor([&] { return !::IsWindow(saveAs) && fs::exists(page); }, 15000)) << "the report was not saved";
   EXPECT_NE(ReadFile(page).find("Panorama"), std::string::npos);
 
+  // The system's window gives the dialog back before it takes clicks again.
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(dialog) && ::GetForegroundWindow() == dialog; }));
   // The first file turns up meanwhile: it must not be overwritten.
   fs::create_directories(project + "\\CharSet");
   WriteFile(project + "\\CharSet\\Hero1.png", "the author's own");
