@@ -588,7 +588,7 @@ TEST_F(AppForms, ExactReportReadsFileByFileAndStopsOnlyWhenNothingCanBeRead) {
 
 // What the windows looked like while the report dialog was up.
 struct TDuringReport {
-  bool shown = false, locked = false, busy = false;
+  bool shown = false, locked = false, busy = false, closeRefused = false;
   std::vector<std::string> needed, missing;
   std::vector<bool> selected;
   std::string counts, rtp, status;
@@ -627,6 +627,9 @@ TEST_F(AppForms, ExactReportShowsItsListsCopiesAsTheImportDialogAndAsksBeforeThe
       seen.locked = !f.btnScan->Enabled() && !f.btnExit->Enabled() && !f.txtProject->Enabled() &&
                     !f.btnReport->Enabled();
       seen.busy = f.Busy();
+      bool canClose = true;
+      f.FormCloseQuery(&f, canClose);
+      seen.closeRefused = !canClose;
       seen.needed = d.lstNeeded->Items();
       for (int i = 0; i < d.lstNeeded->Count(); ++i) seen.selected.push_back(d.lstNeeded->Selected(i));
       seen.missing = d.lstMissing->Items();
@@ -658,9 +661,11 @@ TEST_F(AppForms, ExactReportShowsItsListsCopiesAsTheImportDialogAndAsksBeforeThe
                           " (from HKEY_CURRENT_USER\\Software\\Enterbrain\\RPG2003)");
   EXPECT_EQ(seen.status, "Report complete");
 
-  // The import dialog's messages, in its order; the flag was refused.
-  ASSERT_EQ(stops.size(), 1u);
-  EXPECT_EQ(stops[0].caption, "Could Not Copy File");
+  EXPECT_TRUE(seen.closeRefused);
+  // The refused close, then the import dialog's messages in its order; the flag was refused.
+  ASSERT_EQ(stops.size(), 2u);
+  EXPECT_EQ(stops[0].caption, "Cannot Exit!");
+  EXPECT_EQ(stops[1].caption, "Could Not Copy File");
   ASSERT_EQ(infos.size(), 1u);
   EXPECT_EQ(infos[0].caption, "Finished");
   ASSERT_EQ(questions.size(), 1u);
