@@ -1,9 +1,12 @@
 #include "reportfrm.h"
 
+#include <algorithm>
+
 #include "AppForms.h"
 #include "AppServices.h"
 #include "Dialogs.h"
 #include "FormLoader.h"
+#include "GdiCanvas.h"
 #include "ProDlgs.h"
 #include "Published.h"
 #include "Summary.h"
@@ -20,6 +23,17 @@ TfrmReport* reportWindow = nullptr;
 
 constexpr char kFilesRemainTitle[] = "Files Still Missing";
 constexpr char kSaveFailedTitle[] = "Could Not Save Report";
+
+// Wide enough to scroll to the end of the longest item.
+int ItemsWidth(TListBox& list) {
+  TWindowDC dc(list.Handle());
+  TGdiCanvas canvas(dc.get());
+  canvas.Font = list.Font().State();
+  int widest = 0;
+  for (const std::string& item : list.Items()) widest = std::max(widest, canvas.TextWidth(item));
+  constexpr int kMargin = 6;  // the list's own inner margin and a little air
+  return widest + kMargin;
+}
 
 std::string Counted(const char* caption, std::size_t count) {
   return std::string(caption) + " (" + std::to_string(count) + ")";
@@ -82,6 +96,8 @@ void TfrmReport::Fill(const TReportRun& run) {
   for (int i = 0; i < lstNeeded->Count(); ++i) lstNeeded->SetSelected(i, true);
   lstMissing->Clear();
   for (const report::MissingPlace& place : report::MissingPlaces(r)) lstMissing->Add(report::MissingLine(place));
+  // A place can be long: the list scrolls sideways to show all of it.
+  lstMissing->SetScrollWidth(ItemsWidth(*lstMissing));
   grpNeeded->SetCaption(Counted("Needed from the RTP", r.needed.size()));
   grpMissing->SetCaption(Counted("Found Nowhere", r.missing.size()));
   lblCounts->SetCaption(report::CountsLine(report::CountOf(r)));

@@ -562,6 +562,8 @@ TEST_F(AppForms, ExactReportReadsFileByFileAndStopsOnlyWhenNothingCanBeRead) {
   EXPECT_EQ(run->report.problems[0].file, "Map0002.lmu");
   EXPECT_NE(run->report.problems[0].offset, lcf::Problem::kNoOffset);
   report_->Fill(*run);
+  // The long place of Panorama\Clouds can be scrolled to.
+  EXPECT_GT(report_->lstMissing->ScrollWidth(), report_->lstMissing->Width());
   EXPECT_EQ(report_->lblProblems->Caption().rfind("Damaged: Map0002.lmu, offset ", 0), 0u)
       << report_->lblProblems->Caption();
 
