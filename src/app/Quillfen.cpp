@@ -10,6 +10,7 @@
 #include "ProVCL.h"
 #include "importfrm.h"
 #include "mainfrm.h"
+#include "reportfrm.h"
 
 using namespace quillfen;
 
@@ -20,6 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     widgets::RegisterProCursors();
     auto* main = application.CreateForm<app::TfrmMain>();
     application.CreateForm<app::TfrmImportFiles>();
+    application.CreateForm<app::TfrmReport>();
     main->Show();
     // Quillfen.exe C:\Games\MyGame: as if that folder had been chosen.
     if (__argc > 1 && __argv[1] && *__argv[1]) main->OpenProject(__argv[1]);

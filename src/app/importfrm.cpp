@@ -45,28 +45,39 @@ void TfrmImportFiles::ImportFiles(const StringList& found, const std::string& rt
                                   const std::string& foundEditorFolder) {
   lstFiles->Clear();
   for (const std::string& entry : found.Items()) lstFiles->Add(entry);
+  const TModalResult result = ShowModal();
+  CarryOutImport({lstFiles, {btnAdd, btnClose, lstFiles}, ckAddHarmony, ckUpdateINI, foundEditorFolder, true},
+                 result, *this, rtpPath, projectFolder);
+}
 
+void CarryOutImport(const TImportChoice& choice, TModalResult result, Reporter& reporter,
+                    const std::string& rtpPath, const std::string& projectFolder,
+                    const std::function<bool()>& mayMarkFullPackage) {
   TAppServices& services = AppServices();
-  Importer importer(*services.Files, *services.Reg, *services.Ini, *this);
-  if (ShowModal() == mrOk) {
-    btnAdd->SetEnabled(false);
-    btnClose->SetEnabled(false);
-    lstFiles->SetEnabled(false);
+  Importer importer(*services.Files, *services.Reg, *services.Ini, reporter);
+  if (result == mrOk) {
+    for (TControl* control : choice.locked) control->SetEnabled(false);
     struct Enable {
-      TfrmImportFiles& form;
+      const TImportChoice& choice;
       ~Enable() {
-        form.btnAdd->SetEnabled(true);
-        form.btnClose->SetEnabled(true);
-        form.lstFiles->SetEnabled(true);
+        for (TControl* control : choice.locked) control->SetEnabled(true);
       }
-    } enable{*this};
+    } enable{choice};
     std::vector<std::string> selected;
-    for (int i = 0; i < static_cast<int>(lstFiles->Items().size()); ++i)
-      if (lstFiles->Selected(i)) selected.push_back(lstFiles->Items()[static_cast<size_t>(i)]);
+    TListBox& files = *choice.files;
+    for (int i = 0; i < files.Count(); ++i)
+      if (files.Selected(i)) selected.push_back(files.Item(i));
     importer.CopyFiles(selected, rtpPath, projectFolder);
   }
-  if (ckAddHarmony->Checked()) importer.AddHarmonyAfterScan(foundEditorFolder, projectFolder);
-  if (ckUpdateINI->Checked()) importer.MarkFullPackage(projectFolder);
+  if (choice.addHarmony->Checked()) {
+    if (choice.scanKeyFirst) {
+      importer.AddHarmonyAfterScan(choice.editorFolder, projectFolder);
+    } else {
+      importer.AddHarmonyFrom(choice.editorFolder, projectFolder);
+    }
+  }
+  if (choice.updateIni->Checked() && (!mayMarkFullPackage || mayMarkFullPackage()))
+    importer.MarkFullPackage(projectFolder);
 }
 
 void TfrmImportFiles::ReportStop(std::string_view title, std::string_view message) {

@@ -4,7 +4,9 @@
 // scans, so the check boxes keep their state.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "Forms.h"
 #include "Host.h"
@@ -43,6 +45,23 @@ class TfrmImportFiles : public vcl::TForm, public Reporter {
   void ReportStop(std::string_view title, std::string_view message) override;
   void ReportInfo(std::string_view title, std::string_view message) override;
 };
+
+// What a dialog that offers RTP files does once the user closed it with
+// result: "Add Files" (mrOk) copies the entries selected in files from the
+// RTP, with locked disabled meanwhile; then, whatever the result, the check
+// boxes add Harmony.dll and set the full-package flag, the flag only when
+// mayMarkFullPackage (if given) agrees. Messages go to reporter.
+struct TImportChoice {
+  vcl::TListBox* files = nullptr;
+  std::vector<vcl::TControl*> locked;
+  vcl::TCheckBox* addHarmony = nullptr;
+  vcl::TCheckBox* updateIni = nullptr;
+  std::string editorFolder;  // Harmony.dll's source found with the RTP
+  bool scanKeyFirst = true;  // the word scan's editor key, while it exists, comes first
+};
+void CarryOutImport(const TImportChoice& choice, vcl::TModalResult result, Reporter& reporter,
+                    const std::string& rtpPath, const std::string& projectFolder,
+                    const std::function<bool()>& mayMarkFullPackage = {});
 
 // The import dialog once the application created it (null before).
 TfrmImportFiles* frmImportFiles();

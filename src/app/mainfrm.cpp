@@ -13,6 +13,8 @@
 #include "FormLoader.h"
 #include "Published.h"
 #include "importfrm.h"
+#include "Messages.h"
+#include "reportfrm.h"
 #include "rmBrowseFor.h"
 #include "rmBtnEdit.h"
 #include "rmGauge.h"
@@ -67,7 +69,8 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
       {"FormCreate", [this](TObject* s) { FormCreate(s); }},
       {"txtProjectBtn1Click", [this](TObject* s) { txtProjectBtn1Click(s); }},
       {"btnScanClick", [this](TObject* s) { btnScanClick(s); }},
-      {"btnExitClick", [this](TObject* s) { btnExitClick(s); }}};
+      {"btnExitClick", [this](TObject* s) { btnExitClick(s); }},
+      {"btnReportClick", [this](TObject* s) { btnReportClick(s); }}};
   handlers.CloseQuery = {{"FormCloseQuery", [this](TObject* s, bool& c) { FormCloseQuery(s, c); }}};
   handlers.Close = {{"FormClose", [this](TObject* s, TCloseAction& a) { FormClose(s, a); }}};
   LoadFormFromResource(*this, "TFRMMAIN", handlers);
@@ -81,6 +84,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
   txtProject = &FindFormComponent<TrmBtnEdit>(*this, "txtProject");
   btnScan = &FindFormComponent<TButton>(*this, "btnScan");
   btnExit = &FindFormComponent<TButton>(*this, "btnExit");
+  btnReport = &FindFormComponent<TButton>(*this, "btnReport");
   dlgStop = &FindFormComponent<TProStopDialog>(*this, "dlgStop");
   dlgInfo = &FindFormComponent<TProInfoDialog>(*this, "dlgInfo");
   dlgGetProject = &FindFormComponent<TrmBrowseForFolder>(*this, "dlgGetProject");
@@ -99,7 +103,14 @@ void TfrmMain::FormCreate(TObject*) {
   if (scanner_->BrowserStartFolder()) dlgGetProject->SelectedFolder = *scanner_->BrowserStartFolder();
 }
 
-void TfrmMain::FormCloseQuery(TObject*, bool& canClose) { canClose = !scanner_ || scanner_->CanClose(); }
+void TfrmMain::FormCloseQuery(TObject*, bool& canClose) {
+  if (reporting_) {
+    ReportStop(msg::kCannotExitTitle, msg::kCannotExit);
+    canClose = false;
+    return;
+  }
+  canClose = !scanner_ || scanner_->CanClose();
+}
 
 void TfrmMain::FormClose(TObject*, TCloseAction&) {
   // The scan state goes with the window; nothing can scan after this.
@@ -131,6 +142,26 @@ void TfrmMain::btnScanClick(TObject*) {
 
 void TfrmMain::btnExitClick(TObject*) { Close(); }
 
+void TfrmMain::btnReportClick(TObject*) {
+  TfrmReport* dialog = frmReport();
+  if (!scanner_ || Busy() || !dialog) return;
+  reporting_ = true;
+  SetLocked(true);
+  struct Unlock {
+    TfrmMain& form;
+    ~Unlock() {
+      form.reporting_ = false;
+      form.SetLocked(false);
+      form.SetProgress(0);
+    }
+  } unlock{*this};
+  TAppServices& services = AppServices();
+  const std::optional<TReportRun> run =
+      RunExactReport(*this, *services.Files, *services.Reg, ProjectFolder(), scanner_->State().rtpPath,
+                     services.Env);
+  if (run) dialog->ShowReport(*run);
+}
+
 void TfrmMain::ReportStop(std::string_view title, std::string_view message) {
   dlgStop->Caption = std::string(title);
   dlgStop->StopMessage = std::string(message);
@@ -156,6 +187,7 @@ void TfrmMain::SetLocked(bool locked) {
   btnScan->SetEnabled(!locked);
   btnExit->SetEnabled(!locked);
   txtProject->SetEnabled(!locked);
+  btnReport->SetEnabled(!locked);
 }
 
 std::string TfrmMain::ProjectFolder() { return txtProject->GetText(); }
@@ -163,6 +195,7 @@ std::string TfrmMain::ProjectFolder() { return txtProject->GetText(); }
 void TfrmMain::ProjectChosen(const std::string& text) {
   txtProject->SetText(text);
   btnScan->SetEnabled(true);
+  btnReport->SetEnabled(true);
 }
 
 void TfrmMain::Import(const StringList& found, const std::string& rtpPath,

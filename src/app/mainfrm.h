@@ -40,6 +40,7 @@ class TfrmMain : public vcl::TForm, public ScanHost {
   widgets::TrmBtnEdit* txtProject = nullptr;
   vcl::TButton* btnScan = nullptr;
   vcl::TButton* btnExit = nullptr;
+  vcl::TButton* btnReport = nullptr;
   widgets::TProStopDialog* dlgStop = nullptr;
   widgets::TProInfoDialog* dlgInfo = nullptr;
   widgets::TrmBrowseForFolder* dlgGetProject = nullptr;
@@ -50,11 +51,13 @@ class TfrmMain : public vcl::TForm, public ScanHost {
   void txtProjectBtn1Click(vcl::TObject* sender);
   void btnScanClick(vcl::TObject* sender);
   void btnExitClick(vcl::TObject* sender);
+  // "Exact Report...": reads the project exactly and shows the report dialog.
+  void btnReportClick(vcl::TObject* sender);
 
   // A folder given on the command line or dropped on the window: validated
   // like one chosen in the browser. A file stands for the folder it is in.
   void OpenProject(const std::string& path);
-  bool Busy() const { return scanner_ && scanner_->Busy(); }
+  bool Busy() const { return reporting_ || (scanner_ && scanner_->Busy()); }
 
   // ScanHost
   void ReportStop(std::string_view title, std::string_view message) override;
@@ -73,6 +76,7 @@ class TfrmMain : public vcl::TForm, public ScanHost {
 
  private:
   std::unique_ptr<Scanner> scanner_;
+  bool reporting_ = false;
 };
 
 // The main window once the application created it (null before).

@@ -449,8 +449,14 @@ std::string_view StatusName(Status status) {
   }
 }
 
-lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder) {
+lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
+                              const ReadProgress& progress) {
   lcf::Collected out;
+  std::size_t done = 0, total = 2;
+  auto announce = [&](const std::string& file) {
+    if (progress) progress(file, done, total);
+    ++done;
+  };
   auto load = [&](const std::string& file) -> std::optional<std::string> {
     try {
       return fs.LoadFile(projectFolder + file);
@@ -459,9 +465,11 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
       return std::nullopt;
     }
   };
+  announce(kDatabase);
   if (auto db = load(kDatabase)) lcf::ReadDatabase(*db, kDatabase, out);
 
   std::vector<std::string> mapFiles;
+  announce(kMapTree);
   if (auto tree = load(kMapTree)) {
     // A damaged tree may list a map more than once; it is one file.
     std::set<int> listed;
@@ -484,7 +492,9 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     for (const std::string& file : fs.FindFiles(projectFolder + "Map*.lmu")) mapFiles.push_back(file);
     SortUnique(mapFiles);
   }
+  total = done + mapFiles.size();
   for (const std::string& file : mapFiles) {
+    announce(file);
     if (!fs.FileExists(projectFolder + file)) {
       out.AddProblem(file, lcf::Problem::kNoOffset, "is in the map tree but not in the project");
       continue;

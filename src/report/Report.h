@@ -113,11 +113,15 @@ struct Report {
   std::vector<std::string> possiblyNeeded;
 };
 
+// Told before each file is read: its name, how many files were read before
+// it and how many there are (until the map tree is read, its maps are not
+// counted yet).
+using ReadProgress = std::function<void(const std::string& file, std::size_t done, std::size_t total)>;
+
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read
-// becomes a problem of the file, and the rest is read on. The files are
-// read on two threads (the result is that of one), so fs must allow its
-// const calls from two threads at once.
-lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder);
+// becomes a problem of the file, and the rest is read on.
+lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
+                              const ReadProgress& progress = {});
 
 // Resolves what was collected against the project and the RTP.
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected);

@@ -1,6 +1,7 @@
 #include "FormClasses.h"
 
 #include "ComCtrls.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -31,6 +32,8 @@ const TIdentMap kCharsets = {{"ANSI_CHARSET", 0}, {"DEFAULT_CHARSET", 1}, {"SYMB
 const TIdentMap kBevelShapes = {{"bsBox", 0}, {"bsFrame", 1}, {"bsTopLine", 2}, {"bsBottomLine", 3},
                                 {"bsLeftLine", 4}, {"bsRightLine", 5}, {"bsSpacer", 6}};
 const TIdentMap kBevelStyles = {{"bsLowered", 0}, {"bsRaised", 1}};
+const TIdentMap kOpenOptions = {{"ofOverwritePrompt", ofOverwritePrompt}, {"ofHideReadOnly", ofHideReadOnly},
+                                 {"ofPathMustExist", ofPathMustExist}, {"ofNoChangeDir", ofNoChangeDir}};
 const TIdentMap kModalResults = {
     {"mrNone", mrNone}, {"mrOk", mrOk}, {"mrCancel", mrCancel}, {"mrAbort", mrAbort},
     {"mrRetry", mrRetry}, {"mrIgnore", mrIgnore}, {"mrYes", mrYes}, {"mrNo", mrNo},
@@ -209,6 +212,16 @@ void RegisterStandardClasses() {
       "TBevel", "TControl",
       {EnumProp<TBevel, TBevelShape>("Shape", &TBevel::SetShape, kBevelShapes, TBevelShape::bsBox),
        EnumProp<TBevel, TBevelStyle>("Style", &TBevel::SetStyle, kBevelStyles, TBevelStyle::bsLowered)});
+  RegisterFormClass<TSaveDialog>(
+      "TSaveDialog", "TComponent",
+      {StringProp<TSaveDialog>("DefaultExt", [](TSaveDialog& d, const std::string& v) { d.DefaultExt = v; }),
+       StringProp<TSaveDialog>("FileName", [](TSaveDialog& d, const std::string& v) { d.FileName = v; }),
+       StringProp<TSaveDialog>("Filter", [](TSaveDialog& d, const std::string& v) { d.Filter = v; }),
+       IntProp<TSaveDialog>("FilterIndex", [](TSaveDialog& d, int v) { d.FilterIndex = v; }, 1),
+       StringProp<TSaveDialog>("InitialDir", [](TSaveDialog& d, const std::string& v) { d.InitialDir = v; }),
+       SetProp<TSaveDialog>("Options", [](TSaveDialog& d, unsigned v) { d.Options = v; }, kOpenOptions,
+                            ofHideReadOnly),
+       StringProp<TSaveDialog>("Title", [](TSaveDialog& d, const std::string& v) { d.Title = v; })});
 }
 
 std::string FormResourceText(HINSTANCE module, const std::string& name) {

@@ -244,7 +244,7 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner) {
 void TListBox::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SystemClass = "LISTBOX";
-  p.Style |= LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+  p.Style |= LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL;
   if (multiSelect_) p.Style |= ExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (borderStyle_ == TBorderStyle::bsSingle) {
     if (Ctl3D()) p.ExStyle |= WS_EX_CLIENTEDGE;
@@ -252,10 +252,18 @@ void TListBox::CreateParams(TCreateParams& p) {
   }
 }
 
+void TListBox::SetScrollWidth(int value) {
+  if (value < 0) value = 0;
+  if (value == scrollWidth_) return;
+  scrollWidth_ = value;
+  if (HandleAllocated()) ::SendMessageA(Handle(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(value), 0);
+}
+
 void TListBox::HandleCreated() {
   HWND list = Handle();
   for (const auto& item : items_) ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
   ::SendMessageA(list, LB_SETITEMHEIGHT, 0, itemHeight_);
+  ::SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(scrollWidth_), 0);
   for (size_t i = 0; i < savedSelection_.size() && i < items_.size(); ++i)
     if (savedSelection_[i]) SetSelected(static_cast<int>(i), true);
   savedSelection_.clear();

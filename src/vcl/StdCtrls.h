@@ -167,6 +167,10 @@ class TListBox : public TWinControl {
   void SetItemHeight(int value);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle value);
+  // How far the items can be scrolled sideways, in pixels; the bar shows
+  // only when it exceeds the client width (0: never).
+  int ScrollWidth() const { return scrollWidth_; }
+  void SetScrollWidth(int value);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -176,6 +180,7 @@ class TListBox : public TWinControl {
  private:
   std::vector<std::string> items_;
   std::vector<bool> savedSelection_;
+  int scrollWidth_ = 0;
   bool multiSelect_ = false;
   int itemHeight_ = 13;
   TBorderStyle borderStyle_ = TBorderStyle::bsSingle;

@@ -202,6 +202,31 @@ void TProStopDialog::Execute() {
   Run(*form, form->Parts, true, Caption, StopMessage, Alignment, VerticalAlignment);
 }
 
+bool TProQuestionDialog::Execute() {
+  auto form = std::make_unique<TInfoForm>(&vcl::Application());
+  TMessageDialogParts& parts = form->Parts;
+  parts.Label->SetCaption(QuestionMessage);
+  parts.Label->SetAlignment(Alignment);
+  parts.Label->SetVerticalAlignment(VerticalAlignment);
+  parts.MainButton->SetName("YesButton");
+  parts.MainButton->SetKind(ProKindOf(pbrYes, Language));
+  parts.HelpButton->SetName("NoButton");
+  parts.HelpButton->SetKind(ProKindOf(pbrNo, Language));
+  if (Language != dlEnglish) form->SetCaption(Utf8ToAnsi(MessageDialogCaption(false, Language)));
+  if (!Caption.empty()) form->SetCaption(Caption);
+  form->HelpContext = HelpContext;
+  // Both buttons show, in the places of the main and the help button.
+  ApplyLayout(*form, parts, MessageDialogLayout(vcl::Screen().PixelsPerInch(), true));
+  auto* ownerForm = dynamic_cast<vcl::TCustomForm*>(Owner());
+  form->Font().Assign(ParentFont && ownerForm ? ownerForm->Font() : Font());
+  if (const int beep = SoundBeepType(SoundType); beep >= 0) CurrentBeep()(beep);
+  form->OnShow = [this, &parts](vcl::TObject* sender) {
+    if (parts.HelpButton->CanFocus()) parts.HelpButton->SetFocus();
+    if (OnShowDialog) OnShowDialog(*static_cast<TCommonDialogForm*>(sender));
+  };
+  return form->ShowModal() == vcl::mrYes;
+}
+
 #else
 
 namespace {

@@ -136,6 +136,23 @@ class TProStopDialog : public TProCommonDialog {
   void Execute();
 };
 
+// The information window asking a question: "Yes" and "No" stand where OK
+// and Help stand, and the answer is returned.
+class TProQuestionDialog : public TProCommonDialog {
+ public:
+  explicit TProQuestionDialog(vcl::TComponent* owner) : TProCommonDialog(owner) {}
+  std::string ClassName() const override { return "TProQuestionDialog"; }
+
+  std::string Caption;  // empty: the information caption of Language
+  std::string QuestionMessage;
+  vcl::TAlignment Alignment = vcl::TAlignment::taLeftJustify;
+  TVerticalAlignment VerticalAlignment = vaCenter;
+
+  // True for "Yes"; "No", Escape and the close box answer no. "No" has the
+  // focus at first, so that a hasty Enter changes nothing.
+  bool Execute();
+};
+
 // UTF-8 to the program's ANSI code page, as the framework's window texts are.
 std::string Utf8ToAnsi(const std::string& text);
 

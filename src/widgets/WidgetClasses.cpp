@@ -240,6 +240,8 @@ void RegisterWidgetClasses() {
                                     MessageProperties<TProInfoDialog>("InfoMessage", &TProInfoDialog::InfoMessage));
   RegisterFormClass<TProStopDialog>("TProStopDialog", "TProCommonDialog",
                                     MessageProperties<TProStopDialog>("StopMessage", &TProStopDialog::StopMessage));
+  RegisterFormClass<TProQuestionDialog>("TProQuestionDialog", "TProCommonDialog",
+                                        MessageProperties<TProQuestionDialog>("QuestionMessage", &TProQuestionDialog::QuestionMessage));
   RegisterFormClass<TrmBrowseForFolder>(
       "TrmBrowseForFolder", "TComponent",
       {EnumProp<TrmBrowseForFolder, TbfType>(

@@ -10,6 +10,7 @@
 
 #include "Demo.h"
 #include "DriverSupport.h"
+#include "ReportGame.h"
 
 namespace {
 
@@ -370,6 +371,145 @@ TEST_F(QuillfenApp, RefusesToCloseWhileTheImportDialogIsUp) {
   EXPECT_EQ(::WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   ClosesWith(import, "Close");
   ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(exit_) != FALSE; }, 15000));
+  ExitProgram();
+}
+
+// Every list box of a window, in z order.
+std::vector<HWND> ListBoxes(HWND window) {
+  struct Search {
+    static BOOL CALLBACK Collect(HWND child, LPARAM data) {
+      if (ClassOf(child) == "TListBox") reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+      return TRUE;
+    }
+  };
+  std::vector<HWND> found;
+  ::EnumChildWindows(window, Search::Collect, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Where a control sits in its window's client area.
+RECT ClientBounds(HWND control) {
+  RECT r{};
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(QuillfenApp, ExactReportOfA2003ProjectListsWhatItNeedsCopiesItAndAsksBeforeTheFlag) {
+  // On the prefix's own C: drive: short paths, as the dialog shows them in the README.
+  const std::string root = "C:\\qf-e2e-report";
+  std::error_code ignored;
+  fs::remove_all(root, ignored);
+  quillfen::testing::ReportGame game = quillfen::testing::WriteReportGame(root);
+  const std::string project = Native(game.project.string()), rtp2003 = Native(game.rtp2003.string());
+  // The 2000 key names a 2000 RTP; the 2003 RTP is only under the 2003 editor's key.
+  SetToolKey(Native(game.rtp2000.string()), demo_.editorFolder);
+  const std::string key2003 = "HKCU\\Software\\Enterbrain\\RPG2003";
+  ASSERT_EQ(RunAndWait("reg.exe add " + key2003 + " /f /t REG_SZ /v RuntimePackagePath /d " + rtp2003), 0u);
+  struct Forget {
+    std::string key;
+    ~Forget() { RunAndWait("reg.exe delete " + key + " /f"); }
+  } forget{key2003};
+  Start(project);
+  HWND report = FindChild(main_, "TButton", "Exact Report...");
+  ASSERT_NE(report, nullptr);
+  const RECT at = ClientBounds(report);
+  EXPECT_EQ(at.left, 360);
+  EXPECT_EQ(at.top, 64);
+  EXPECT_EQ(at.right - at.left, 113);
+  EXPECT_EQ(at.bottom - at.top, 25);
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(report) != FALSE; }));
+  EXPECT_NE(FindChild(main_, "TButton", "Begin Scan"), nullptr);
+
+  HWND dialog = nullptr;
+  ASSERT_TRUE(ClickUntil(report, [&] { return (dialog = FindTop(process_.dwProcessId, "Exact Report")) != nullptr; }));
+  EXPECT_FALSE(::IsWindowEnabled(scan_) || ::IsWindowEnabled(exit_) || ::IsWindowEnabled(report) ||
+               ::IsWindowEnabled(project_));
+  EXPECT_EQ(Text(status_), "Report complete");
+  EXPECT_FALSE(::GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU);
+  const std::vector<HWND> lists = ListBoxes(dialog);
+  ASSERT_EQ(lists.size(), 2u);
+  EXPECT_EQ(ListItems(lists[0]), game.needed);
+  EXPECT_EQ(::SendMessageA(lists[0], LB_GETSELCOUNT, 0, 0), static_cast<LRESULT>(game.needed.size()));
+  EXPECT_EQ(ListItems(lists[1]),
+            (std::vector<std::string>{
+                "Monster\\Slime: RPG_RT.ldb, enemy 1 'Slime': battler",
+                "Panorama\\Clouds: Map0001.lmu, event 1 'EV0001', page 1, command 2: Change Parallax "
+                "Background (and 1 more place)"}));
+  HWND ini = FindChild(dialog, "TCheckBox", "Edit project's configuration to allow running without the RTP installed");
+  HWND harmony = FindChild(dialog, "TCheckBox", "Add the harmony.dll file to the project directory");
+  ASSERT_TRUE(ini && harmony);
+  ASSERT_TRUE(ClickUntil(ini, [&] { return ::SendMessageA(ini, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3, 3000));
+  // System\System.png stays out.
+  ::SendMessageA(lists[0], LB_SETSEL, FALSE, static_cast<LPARAM>(game.needed.size() - 1));
+  ::Sleep(300);
+  Shot(dialog, "report-dialog.bmp");
+
+  // "Save Report..." through the system's save window.
+  const std::string page = root_ + "\\report.html";
+  HWND save = FindChild(dialog, "TButton", "Save Report...");
+  ASSERT_NE(save, nullptr);
+  HWND saveAs = nullptr;
+  ASSERT_TRUE(ClickUntil(save, [&] { return (saveAs = FindTop(process_.dwProcessId, "Save Report")) != nullptr; }));
+  HWND name = ::GetDlgItem(saveAs, 0x480);  // the file name box of the system's template
+  if (!name) name = FindChild(::GetDlgItem(saveAs, 0x47C), "Edit", "");
+  ASSERT_NE(name, nullptr);
+  ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
+  ::PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(saveAs, IDOK)));
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(saveAs) && fs::exists(page); }, 15000)) << "the report was not saved";
+  EXPECT_NE(ReadFile(page).find("Panorama"), std::string::npos);
+
+  // The system's window gives the dialog back before it takes clicks again.
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(dialog) && ::GetForegroundWindow() == dialog; }));
+  // The first file turns up meanwhile: it must not be overwritten.
+  fs::create_directories(project + "\\CharSet");
+  WriteFile(project + "\\CharSet\\Hero1.png", "the author's own");
+  ClosesWith(dialog, "Add Files");
+  Dismiss("Could Not Copy File");
+  Dismiss("Finished");
+  // The question in the tool's own dialog; "No" keeps the flag unset.
+  HWND question = WaitForTop(process_.dwProcessId, "Files Still Missing");
+  ASSERT_NE(question, nullptr);
+  ::Sleep(300);
+  Shot(question, "files-still-missing.bmp");
+  HWND no = FindChild(question, "TProButton", "&No");
+  ASSERT_NE(no, nullptr);
+  ASSERT_TRUE(ClickUntil(no, [&] { return !::IsWindow(question); }));
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(report) != FALSE; }, 15000));
+  EXPECT_TRUE(::IsWindowEnabled(scan_) && ::IsWindowEnabled(exit_));
+  EXPECT_EQ(ReadFile(project + "\\CharSet\\Hero1.png"), "the author's own");
+  EXPECT_EQ(ReadFile(project + "\\Sound\\Door.wav"), ReadFile(rtp2003 + "\\Sound\\Door.wav"));
+  EXPECT_EQ(ReadFile(project + "\\FaceSet\\Hero1.png"), ReadFile(rtp2003 + "\\FaceSet\\Hero1.png"));
+  EXPECT_FALSE(fs::exists(project + "\\System\\System.png"));
+  EXPECT_FALSE(fs::exists(project + "\\Panorama\\Clouds.png"));
+  EXPECT_EQ(ReadFile(project + "\\RPG_RT.ini"), "[RPG_RT]\r\nGameTitle=Report\r\n");
+
+  // Again, left with "Close": the question comes again, and "Yes" sets the flag.
+  ASSERT_TRUE(ClickUntil(report, [&] { return (dialog = FindTop(process_.dwProcessId, "Exact Report")) != nullptr; }));
+  ClosesWith(dialog, "Close");
+  question = WaitForTop(process_.dwProcessId, "Files Still Missing");
+  ASSERT_NE(question, nullptr);
+  HWND yes = FindChild(question, "TProButton", "&Yes");
+  ASSERT_NE(yes, nullptr);
+  ASSERT_TRUE(ClickUntil(yes, [&] { return !::IsWindow(question); }));
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(report) != FALSE; }, 15000));
+  EXPECT_EQ(ReadFile(project + "\\RPG_RT.ini"), "[RPG_RT]\r\nGameTitle=Report\r\nFullPackageFlag=1\r\n");
+  ExitProgram();
+}
+
+TEST_F(QuillfenApp, ExactReportOfAnUnreadableProjectStopsWithItsOwnMessage) {
+  SetToolKey(demo_.rtpFolder, demo_.editorFolder);
+  WriteFile(demo_.projectFolder + "\\RPG_RT.ldb", "not a database");
+  WriteFile(demo_.projectFolder + "\\RPG_RT.lmt", "nor a map tree");
+  for (const auto& entry : fs::directory_iterator(demo_.projectFolder))
+    if (entry.path().extension() == ".lmu") fs::remove(entry.path());
+  Start(demo_.projectFolder);
+  HWND report = FindChild(main_, "TButton", "Exact Report...");
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(report) != FALSE; }));
+  ASSERT_TRUE(ClickUntil(report, [&] { return FindTop(process_.dwProcessId, "Project Not Readable") != nullptr; }));
+  Dismiss("Project Not Readable", "project-not-readable.bmp");
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(report) != FALSE; }));
+  EXPECT_EQ(FindTop(process_.dwProcessId, "Exact Report"), nullptr);
   ExitProgram();
 }
 

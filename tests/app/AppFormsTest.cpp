@@ -1,7 +1,7 @@
-// The two windows built in-process from the program's own resources: their
-// stored layout, and the ways a project reaches the main window (the
-// browser's start folder, a dropped folder or file, an invalid choice after
-// a valid one).
+// The windows built in-process from the program's own resources: their
+// stored layout, the ways a project reaches the main window (the browser's
+// start folder, a dropped folder or file, an invalid choice after a valid
+// one), and the exact report from the main window's button to its dialog.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -10,16 +10,24 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 
 #include "Demo.h"
+#include "Dialogs.h"
+#include "ExactReport.h"
 #include "ExtCtrls.h"
 #include "Graphics.h"
+#include "Platform.h"
 #include "ProDlgs.h"
 #include "ProStBar.h"
 #include "ProUrl.h"
+#include "ReportGame.h"
 #include "WinTestSupport.h"
+#include "XPMenu.h"
 #include "importfrm.h"
 #include "mainfrm.h"
+#include "reportfrm.h"
 #include "rmBrowseFor.h"
 #include "rmBtnEdit.h"
 #include "rmGauge.h"
@@ -32,16 +40,17 @@ using namespace quillfen::vcl;
 using namespace quillfen::widgets;
 using quillfen::app::TfrmImportFiles;
 using quillfen::app::TfrmMain;
+using quillfen::app::TfrmReport;
 
 std::string Native(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 
-void SetRegistryValue(const char* name, const std::string& value) {
+void SetRegistryValue(const char* name, const std::string& value,
+                      const char* keyName = "Software\\ASCII\\RPG2000") {
   HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ASCII\\RPG2000", 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &key, nullptr),
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
@@ -86,6 +95,7 @@ class AppForms : public ::testing::Test {
     SetRegistryValue("ApplicationPath", Native(demo_->editorFolder) + "\\");
     main_ = Application().CreateForm<TfrmMain>();
     import_ = Application().CreateForm<TfrmImportFiles>();
+    report_ = Application().CreateForm<TfrmReport>();
     main_->Show();
   }
   static void TearDownTestSuite() {
@@ -98,11 +108,13 @@ class AppForms : public ::testing::Test {
   static DemoLayout* demo_;
   static TfrmMain* main_;
   static TfrmImportFiles* import_;
+  static TfrmReport* report_;
 };
 std::string* AppForms::dir_ = nullptr;
 DemoLayout* AppForms::demo_ = nullptr;
 TfrmMain* AppForms::main_ = nullptr;
 TfrmImportFiles* AppForms::import_ = nullptr;
+TfrmReport* AppForms::report_ = nullptr;
 
 TEST_F(AppForms, MainWindowIsBuiltAsItsDescriptionSays) {
   TfrmMain& f = *main_;
@@ -163,6 +175,9 @@ TEST_F(AppForms, MainWindowIsBuiltAsItsDescriptionSays) {
   EXPECT_FALSE(f.btnScan->Enabled());
   EXPECT_EQ(bounds(f.btnExit), (TRect{361, 36, 474, 61}));
   EXPECT_TRUE(f.btnExit->Enabled());
+  EXPECT_EQ(bounds(f.btnReport), (TRect{360, 64, 473, 89}));
+  EXPECT_EQ(f.btnReport->Caption(), "Exact Report...");
+  EXPECT_FALSE(f.btnReport->Enabled());
   EXPECT_EQ(f.dlgStop->SoundType, stExclamation);
   EXPECT_EQ(f.dlgInfo->SoundType, stNoSound);
   EXPECT_TRUE(f.dlgStop->ParentFont);
@@ -201,6 +216,7 @@ TEST_F(AppForms, DroppedFoldersAndFilesGoThroughTheProjectCheck) {
   EXPECT_EQ(f.txtProject->GetText(), demo_->projectFolder + "\\");
   EXPECT_EQ(f.status->Panel(0).Text, "Project loaded. Appears valid...");
   EXPECT_TRUE(f.btnScan->Enabled());
+  EXPECT_TRUE(f.btnReport->Enabled());
 
   // An invalid folder after a valid one: the message, and the valid one stays.
   const std::string empty = *dir_ + "\\Empty";
@@ -251,6 +267,7 @@ int CountWindows() {
 struct TDuringImport {
   bool shown = false;
   bool scanEnabled = true, exitEnabled = true, projectEnabled = true, mainEnabled = true, busy = false;
+  bool reportEnabled = true;
   std::vector<std::string> items;
 };
 
@@ -275,6 +292,7 @@ TDuringImport ScanOnce(TfrmMain& f, TfrmImportFiles& d, bool keyboard = false) {
       seen->scanEnabled = main->btnScan->Enabled();
       seen->exitEnabled = main->btnExit->Enabled();
       seen->projectEnabled = main->txtProject->Enabled();
+      seen->reportEnabled = main->btnReport->Enabled();
       seen->mainEnabled = ::IsWindowEnabled(main->Handle()) != FALSE;
       seen->busy = main->Busy();
       seen->items = dialog->lstFiles->Items();
@@ -317,18 +335,22 @@ TEST_F(AppForms, TabMovesThroughBothWindowsInTheirStoredOrder) {
   EXPECT_EQ(f.txtProject->TabOrder(), 3);
   EXPECT_EQ(f.btnScan->TabOrder(), 4);
   EXPECT_EQ(f.btnExit->TabOrder(), 5);
+  EXPECT_EQ(f.btnReport->TabOrder(), 6);
 
-  const bool scanEnabled = f.btnScan->Enabled();
+  const bool scanEnabled = f.btnScan->Enabled(), reportEnabled = f.btnReport->Enabled();
   f.btnScan->SetEnabled(true);
+  f.btnReport->SetEnabled(true);
   ASSERT_TRUE(qftest::Activate(f.Handle()));
   ::SetFocus(f.btnExit->Handle());
-  EXPECT_EQ(FocusAfterEachPress(4),
-            (std::vector<std::string>{"Memo1", "txtProject", "btnScan", "btnExit"}));
-  // Before a project is loaded "Begin Scan" is passed over.
+  EXPECT_EQ(FocusAfterEachPress(5),
+            (std::vector<std::string>{"btnReport", "Memo1", "txtProject", "btnScan", "btnExit"}));
+  // Before a project is loaded "Begin Scan" and "Exact Report..." are passed over.
   f.btnScan->SetEnabled(false);
+  f.btnReport->SetEnabled(false);
   EXPECT_EQ(FocusAfterEachPress(3), (std::vector<std::string>{"Memo1", "txtProject", "btnExit"}));
   EXPECT_EQ(FocusAfterEachPress(3, true), (std::vector<std::string>{"txtProject", "Memo1", "btnExit"}));
   f.btnScan->SetEnabled(scanEnabled);
+  f.btnReport->SetEnabled(reportEnabled);
 
   TfrmImportFiles& d = *import_;
   EXPECT_EQ(d.grpFound->TabOrder(), 0);
@@ -380,13 +402,14 @@ TEST_F(AppForms, ScansLockTheWindowUntilTheImportDialogIsGoneAndGiveBackWhatThey
   ASSERT_TRUE(f.btnScan->Enabled());
 
   auto unlocked = [&] {
-    return f.btnScan->Enabled() && f.btnExit->Enabled() && f.txtProject->Enabled() &&
+    return f.btnScan->Enabled() && f.btnExit->Enabled() && f.txtProject->Enabled() && f.btnReport->Enabled() &&
            ::IsWindowEnabled(f.Handle()) && !f.Busy() && f.prog->Percent() == 0;
   };
   TDuringImport first = ScanOnce(f, d);
   ASSERT_TRUE(first.shown);
   EXPECT_TRUE(seen.empty());
-  EXPECT_FALSE(first.scanEnabled || first.exitEnabled || first.projectEnabled || first.mainEnabled);
+  EXPECT_FALSE(first.scanEnabled || first.exitEnabled || first.projectEnabled || first.mainEnabled ||
+               first.reportEnabled);
   EXPECT_TRUE(first.busy);
   EXPECT_FALSE(first.items.empty());
   EXPECT_TRUE(unlocked());
@@ -427,6 +450,264 @@ TEST_F(AppForms, ScansLockTheWindowUntilTheImportDialogIsGoneAndGiveBackWhatThey
   EXPECT_TRUE(unlocked());
   f.txtProject->SetText(demo_->projectFolder + "\\");
   f.dlgStop->OnShowDialog = nullptr;
+}
+
+// The registry the report reads, as a table.
+class TTableRegistry : public Registry {
+ public:
+  std::map<std::string, std::map<std::string, std::string>> keys;
+  bool KeyExists(const std::string& key) const override { return keys.count(key) != 0; }
+  std::optional<std::string> ReadString(const std::string& key, const std::string& name) const override {
+    auto k = keys.find(key);
+    if (k == keys.end()) return std::nullopt;
+    auto v = k->second.find(name);
+    return v == k->second.end() ? std::nullopt : std::optional<std::string>(v->second);
+  }
+};
+
+// Notes what the report tells the main window.
+class TRecordingHost : public ScanHost {
+ public:
+  std::vector<std::string> statuses;
+  std::vector<int> percents;
+  std::vector<TRecordedDialog> stops;
+  void ReportStop(std::string_view title, std::string_view message) override {
+    stops.push_back({std::string(title), std::string(message)});
+  }
+  void ReportInfo(std::string_view, std::string_view) override {}
+  void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
+  void SetProgress(int percent) override { percents.push_back(percent); }
+  void SetLocked(bool) override {}
+  std::string ProjectFolder() override { return {}; }
+  void ProjectChosen(const std::string&) override {}
+  void Import(const StringList&, const std::string&, const std::string&) override {}
+};
+
+std::string Folder(const fs::path& path) { return Native(path.string()) + "\\"; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(AppForms, ReportDialogIsBuiltAsItsDescriptionSays) {
+  TfrmReport& d = *report_;
+  EXPECT_EQ(d.Caption(), "Exact Report");
+  EXPECT_EQ(d.BorderIcons(), 0u);
+  EXPECT_EQ(d.BorderStyle(), TFormBorderStyle::bsSingle);
+  EXPECT_FALSE(d.Visible());
+  // lstNeeded is the first list box of the dialog.
+  std::vector<std::string> lists;
+  for (int i = 0; i < d.ComponentCount(); ++i)
+    if (dynamic_cast<TListBox*>(d.Components(i))) lists.push_back(d.Components(i)->Name());
+  EXPECT_EQ(lists, (std::vector<std::string>{"lstNeeded", "lstMissing"}));
+  EXPECT_TRUE(d.lstNeeded->MultiSelect());
+  EXPECT_FALSE(d.lstMissing->MultiSelect());
+  EXPECT_EQ(d.btnAdd->Caption(), "Add Files");
+  EXPECT_EQ(d.btnAdd->ModalResult(), mrOk);
+  EXPECT_EQ(d.btnClose->Caption(), "Close");
+  EXPECT_EQ(d.btnClose->ModalResult(), mrCancel);
+  EXPECT_EQ(d.btnSave->Caption(), "Save Report...");
+  EXPECT_EQ(d.btnSave->ModalResult(), mrNone);
+  EXPECT_EQ(d.ckUpdateINI->Caption(), import_->ckUpdateINI->Caption());
+  EXPECT_EQ(d.ckAddHarmony->Caption(), import_->ckAddHarmony->Caption());
+  EXPECT_FALSE(d.ckUpdateINI->Checked() || d.ckAddHarmony->Checked());
+  EXPECT_EQ(d.dlgStop->SoundType, stExclamation);
+  EXPECT_EQ(d.dlgSave->DefaultExt, "html");
+  EXPECT_TRUE(d.dlgSave->Options & ofOverwritePrompt);
+  auto* xp = dynamic_cast<TXPMenu*>(d.FindComponent("xpsys"));
+  ASSERT_NE(xp, nullptr);
+  EXPECT_TRUE(xp->Active());
+  EXPECT_EQ(d.lstNeeded->TabOrder(), 0);
+  EXPECT_EQ(d.btnAdd->TabOrder(), 1);
+  EXPECT_EQ(d.btnClose->TabOrder(), 2);
+  EXPECT_EQ(d.btnSave->TabOrder(), 3);
+  EXPECT_EQ(d.ckAddHarmony->TabOrder(), 6);
+}
+
+TEST_F(AppForms, ExactReportReadsFileByFileAndStopsOnlyWhenNothingCanBeRead) {
+  const quillfen::testing::ReportGame g = quillfen::testing::WriteReportGame(*dir_ + "\\ReadFiles");
+  auto files = MakeFileSystem();
+  TTableRegistry registry;
+  registry.keys["Software\\Enterbrain\\RPG2003"]["RuntimePackagePath"] = Native(g.rtp2003.string());
+
+  // The 2000 RTP of the scan is not a 2003 game's.
+  TRecordingHost host;
+  auto run = app::RunExactReport(host, *files, registry, Folder(g.project), Folder(g.rtp2000));
+  ASSERT_TRUE(run);
+  EXPECT_TRUE(host.stops.empty());
+  EXPECT_EQ(host.statuses, (std::vector<std::string>{"Reading RPG_RT.ldb...", "Reading RPG_RT.lmt...",
+                                                     "Reading Map0001.lmu...", "Reading Map0002.lmu...",
+                                                     "Looking up the files...", "Report complete"}));
+  EXPECT_EQ(host.percents, (std::vector<int>{0, 0, 50, 50, 75, 100}));
+  EXPECT_EQ(run->rtp.folder, Folder(g.rtp2003));
+  EXPECT_EQ(run->rtp.source, "HKEY_CURRENT_USER\\Software\\Enterbrain\\RPG2003");
+  EXPECT_TRUE(run->report.is2003);
+  EXPECT_EQ(run->report.needed, g.needed);
+  EXPECT_EQ(run->report.missing, g.missing);
+  EXPECT_TRUE(run->report.problems.empty());
+
+  // A 2000 game takes the scan's RTP; without a 2003 key a 2003 game has none.
+  EXPECT_EQ(app::LocateReportRtp(false, Folder(g.rtp2000), registry, *files).folder, Folder(g.rtp2000));
+  EXPECT_EQ(app::LocateReportRtp(true, Folder(g.rtp2000), TTableRegistry{}, *files).folder, "");
+
+  // A damaged map: the rest is reported, and the file and offset are named.
+  const std::string map2 = ReadAll(g.project / "Map0002.lmu");
+  quillfen::testing::WriteFile(g.project / "Map0002.lmu", map2.substr(0, map2.size() - 4));
+  host = {};
+  run = app::RunExactReport(host, *files, registry, Folder(g.project), "");
+  ASSERT_TRUE(run);
+  EXPECT_TRUE(host.stops.empty());
+  EXPECT_EQ(run->report.needed, g.needed);
+  ASSERT_FALSE(run->report.problems.empty());
+  EXPECT_EQ(run->report.problems[0].file, "Map0002.lmu");
+  EXPECT_NE(run->report.problems[0].offset, lcf::Problem::kNoOffset);
+  report_->Fill(*run);
+  // The long place of Panorama\Clouds can be scrolled to.
+  EXPECT_GT(report_->lstMissing->ScrollWidth(), report_->lstMissing->Width());
+  EXPECT_EQ(report_->lblProblems->Caption().rfind("Damaged: Map0002.lmu, offset ", 0), 0u)
+      << report_->lblProblems->Caption();
+
+  // Nothing readable at all: a stop message that names the file.
+  quillfen::testing::WriteFile(g.project / "RPG_RT.ldb", "not a database");
+  quillfen::testing::WriteFile(g.project / "RPG_RT.lmt", "nor a map tree");
+  fs::remove(g.project / "Map0001.lmu");
+  fs::remove(g.project / "Map0002.lmu");
+  host = {};
+  EXPECT_FALSE(app::RunExactReport(host, *files, registry, Folder(g.project), ""));
+  ASSERT_EQ(host.stops.size(), 1u);
+  EXPECT_EQ(host.stops[0].caption, "Project Not Readable");
+  EXPECT_EQ(host.stops[0].message.rfind("The project's database files could not be read, so there is "
+                                        "nothing to report. RPG_RT.ldb",
+                                        0),
+            0u)
+      << host.stops[0].message;
+
+  host = {};
+  EXPECT_FALSE(app::RunExactReport(host, *files, registry, *dir_ + "\\Vanished\\", ""));
+  ASSERT_EQ(host.stops.size(), 1u);
+  EXPECT_EQ(host.stops[0].caption, "Project Not Found");
+}
+
+// What the windows looked like while the report dialog was up.
+struct TDuringReport {
+  bool shown = false, locked = false, busy = false, closeRefused = false;
+  std::vector<std::string> needed, missing;
+  std::vector<bool> selected;
+  std::string counts, rtp, status;
+};
+
+TEST_F(AppForms, ExactReportShowsItsListsCopiesAsTheImportDialogAndAsksBeforeTheFlag) {
+  TfrmMain& f = *main_;
+  TfrmReport& d = *report_;
+  const quillfen::testing::ReportGame g = quillfen::testing::WriteReportGame(*dir_ + "\\Dialog");
+  SetRegistryValue("RuntimePackagePath", Native(g.rtp2003.string()), "Software\\Enterbrain\\RPG2003");
+  std::vector<TRecordedDialog> stops, infos, questions;
+  RecordDialogs(*f.dlgStop, stops);
+  RecordDialogs(*d.dlgStop, stops);
+  d.dlgInfo->OnShowDialog = [&](TCommonDialogForm& form) {
+    infos.push_back({form.Caption(), d.dlgInfo->InfoMessage});
+    form.SetModalResult(mrOk);
+  };
+  TModalResult answer = mrNo;
+  d.dlgAsk->OnShowDialog = [&](TCommonDialogForm& form) {
+    questions.push_back({form.Caption(), d.dlgAsk->QuestionMessage});
+    form.SetModalResult(answer);
+  };
+  const std::string page = *dir_ + "\\report.html";
+  TSaveDialog::SetAnswer([&](TSaveDialog& dialog) {
+    EXPECT_EQ(dialog.InitialDir, Folder(g.project));
+    return std::optional<std::string>(page);
+  });
+  f.OpenProject(Native(g.project.string()));
+  ASSERT_TRUE(f.btnReport->Enabled());
+
+  d.ckUpdateINI->SetChecked(true);
+  TDuringReport seen;
+  {
+    qftest::TDeferred act([&] {
+      seen.shown = d.Modal();
+      seen.locked = !f.btnScan->Enabled() && !f.btnExit->Enabled() && !f.txtProject->Enabled() &&
+                    !f.btnReport->Enabled();
+      seen.busy = f.Busy();
+      bool canClose = true;
+      f.FormCloseQuery(&f, canClose);
+      seen.closeRefused = !canClose;
+      seen.needed = d.lstNeeded->Items();
+      for (int i = 0; i < d.lstNeeded->Count(); ++i) seen.selected.push_back(d.lstNeeded->Selected(i));
+      seen.missing = d.lstMissing->Items();
+      seen.counts = d.lblCounts->Caption();
+      seen.rtp = d.lblRtp->Caption();
+      seen.status = f.status->Panel(0).Text;
+      d.btnSave->Click();
+      // The first file turns up meanwhile: the author's copy stays.
+      quillfen::testing::WriteFile(g.project / "CharSet" / "Hero1.png", "the author's own");
+      d.lstNeeded->SetSelected(d.lstNeeded->Count() - 1, false);  // System\System.png stays out
+      qftest::PostClick(d.btnAdd->Handle(), 10, 10);
+    }, 100);
+    f.btnReport->Click();
+  }
+  ASSERT_TRUE(seen.shown);
+  EXPECT_TRUE(seen.locked);
+  EXPECT_TRUE(seen.busy);
+  EXPECT_EQ(seen.needed, g.needed);
+  EXPECT_EQ(seen.selected, std::vector<bool>(g.needed.size(), true));
+  EXPECT_EQ(seen.missing,
+            (std::vector<std::string>{
+                "Monster\\Slime: RPG_RT.ldb, enemy 1 'Slime': battler",
+                "Panorama\\Clouds: Map0001.lmu, event 1 'EV0001', page 1, command 2: Change Parallax "
+                "Background (and 1 more place)"}));
+  EXPECT_EQ(seen.counts,
+            "13 references: 2 in the project, 8 from the RTP, 3 missing; 1 unused project file; "
+            "1 name built at run time");
+  EXPECT_EQ(seen.rtp, "RTP of RPG Maker 2003: " + Folder(g.rtp2003) +
+                          " (from HKEY_CURRENT_USER\\Software\\Enterbrain\\RPG2003)");
+  EXPECT_EQ(seen.status, "Report complete");
+
+  EXPECT_TRUE(seen.closeRefused);
+  // The refused close, then the import dialog's messages in its order; the flag was refused.
+  ASSERT_EQ(stops.size(), 2u);
+  EXPECT_EQ(stops[0].caption, "Cannot Exit!");
+  EXPECT_EQ(stops[1].caption, "Could Not Copy File");
+  ASSERT_EQ(infos.size(), 1u);
+  EXPECT_EQ(infos[0].caption, "Finished");
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0].caption, "Files Still Missing");
+  // The three missing references and the system graphic left out.
+  EXPECT_EQ(questions[0].message.rfind("4 references name files that your project does not hold, and 1 name "
+                                       "is built while the game runs",
+                                       0),
+            0u)
+      << questions[0].message;
+  EXPECT_EQ(ReadAll(g.project / "CharSet" / "Hero1.png"), "the author's own");
+  EXPECT_EQ(ReadAll(g.project / "Sound" / "Door.wav"), "2003 Sound/Door.wav");
+  EXPECT_FALSE(fs::exists(g.project / "System" / "System.png"));
+  EXPECT_EQ(ReadAll(g.project / "RPG_RT.ini"), "[RPG_RT]\r\nGameTitle=Report\r\n");
+  EXPECT_FALSE(f.Busy());
+  EXPECT_TRUE(f.btnReport->Enabled() && f.btnScan->Enabled() && f.btnExit->Enabled());
+  EXPECT_EQ(f.prog->Percent(), 0);
+  const std::string html = ReadAll(page);
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(html.find("Panorama"), std::string::npos);
+
+  // Closed with "Close" and answered yes: the flag is set, nothing copied.
+  answer = mrYes;
+  questions.clear();
+  {
+    qftest::TDeferred close([&] { qftest::PostClick(d.btnClose->Handle(), 10, 10); }, 100);
+    f.btnReport->Click();
+  }
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_FALSE(fs::exists(g.project / "System" / "System.png"));
+  EXPECT_EQ(ReadAll(g.project / "RPG_RT.ini"), "[RPG_RT]\r\nGameTitle=Report\r\nFullPackageFlag=1\r\n");
+
+  TSaveDialog::SetAnswer({});
+  d.ckUpdateINI->SetChecked(false);
+  d.dlgInfo->OnShowDialog = nullptr;
+  d.dlgAsk->OnShowDialog = nullptr;
+  d.dlgStop->OnShowDialog = nullptr;
+  f.dlgStop->OnShowDialog = nullptr;
+  f.OpenProject(demo_->projectFolder);
 }
 
 }  // namespace

@@ -313,3 +313,53 @@ TEST(ProDialogs, StopDialogBeepsAndEndsOnEscapeOrItsCancelButton) {
   EXPECT_TRUE(helpShown);
   SetBeepFunction(previousBeep);
 }
+
+TEST(ProDialogs, QuestionDialogOffersYesAndNoWithNoFocusedAndAnswers) {
+  TForm owner(&Application());
+  auto* dialog = new TProQuestionDialog(&owner);
+  dialog->SoundType = stQuestion;
+  dialog->Caption = "Go on?";
+  dialog->QuestionMessage = "Three files are still missing. Go on all the same?";
+  TBeepFunction previousBeep = SetBeepFunction(RecordBeep);
+  gBeeps.clear();
+  std::string labelText, yesCaption, noCaption, focused;
+  TRect yes, no;
+  bool noShown = false;
+  qftest::TDeferred act([&] {
+    HWND window = ::FindWindowA(nullptr, "Go on?");
+    auto* form = dynamic_cast<TInfoForm*>(TWinControl::FromHandle(window));
+    ASSERT_NE(form, nullptr);
+    labelText = form->InfoLabel()->Caption();
+    yesCaption = form->OKButton()->Caption();
+    noCaption = form->HelpButton()->Caption();
+    noShown = form->HelpButton()->Visible();
+    yes = form->OKButton()->BoundsRect();
+    no = form->HelpButton()->BoundsRect();
+    auto* control = TWinControl::FindControl(::GetFocus());
+    focused = control ? control->Name() : "none";
+    SaveScreenshot(window, "pro-question-dialog.bmp");
+    qftest::PostClick(form->OKButton()->Handle(), 5, 5);
+  }, 300);
+  EXPECT_TRUE(dialog->Execute());
+  EXPECT_EQ(labelText, dialog->QuestionMessage);
+  EXPECT_EQ(yesCaption, "&Yes");
+  EXPECT_EQ(noCaption, "&No");
+  EXPECT_TRUE(noShown);
+  const TMessageDialogLayout layout = MessageDialogLayout(Screen().PixelsPerInch(), true);
+  EXPECT_EQ(yes, layout.MainButton);
+  EXPECT_EQ(no, layout.HelpButton);
+  EXPECT_EQ(focused, "NoButton");
+  EXPECT_EQ(gBeeps, std::vector<int>{MB_ICONQUESTION});
+
+  // Enter on the focused "No", then Escape: both answer no.
+  for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+    qftest::TDeferred press([key] {
+      HWND focus = ::GetFocus();
+      ::PostMessageA(focus, WM_KEYDOWN, key, 0x00010001);
+      ::PostMessageA(focus, WM_KEYUP, key, 0xC0010001);
+    }, 300);
+    EXPECT_FALSE(dialog->Execute()) << key;
+  }
+  EXPECT_EQ(::FindWindowA(nullptr, "Go on?"), nullptr);
+  SetBeepFunction(previousBeep);
+}
