@@ -21,41 +21,50 @@ struct ReportGame {
 namespace report_game {
 
 inline std::string Database() {
-  using lcf::Array;
-  lcf::Commands intro;
-  intro.Add(sample::kShowPicture, 0, "Slide", {10005, 0, 0, 160, 120});  // a name built at run time
-  intro.Add(sample::kPlaySound, 0, "Door", {100, 100, 50});
-  intro.Add(10, 0, "", {});
+  using namespace lcf;
+  Commands intro;
+  intro.Add(kShowPicture, 0, "Slide", {10005, 0, 0, 160, 120});  // a name built at run time
+  intro.Add(kPlaySound, 0, "Door", {100, 100, 50});
+  intro.Add(kEnd, 0, "", {});
   const std::string introList = intro.Finish();
-  const std::string actors =
-      Array({Chunks().Str(0x01, "Alex").Str(0x03, "Hero1").Int(0x04, 0).Str(0x0F, "Hero1").Finish()});
-  const std::string enemies = Array({Chunks().Str(0x01, "Slime").Str(0x02, "Slime").Finish()});
-  const std::string system = Chunks()
-                                 .Str(0x11, "Title")
-                                 .Str(0x13, "System")
-                                 .Raw(0x1F, SoundStruct("Opening"))
-                                 .Finish();
+  namespace actor = chunk::Actor;
+  const std::string actors = Array({Chunks()
+                                        .Str(actor::kName, "Alex")
+                                        .Str(actor::kCharacterName, "Hero1")
+                                        .Int(actor::kCharacterIndex, 0)
+                                        .Str(actor::kFaceName, "Hero1")
+                                        .Finish()});
+  const std::string enemies =
+      Array({Chunks().Str(chunk::Enemy::kName, "Slime").Str(chunk::Enemy::kBattlerName, "Slime").Finish()});
+  namespace system = chunk::System;
+  const std::string systemChunks = Chunks()
+                                       .Str(system::kTitleName, "Title")
+                                       .Str(system::kSystemName, "System")
+                                       .Raw(system::kTitleMusic, SoundStruct("Opening"))
+                                       .Finish();
+  namespace common = chunk::CommonEvent;
   const std::string commonEvents = Array({Chunks()
-                                              .Str(0x01, "Intro")
-                                              .Int(0x0B, 5)
-                                              .Int(0x15, static_cast<std::int64_t>(introList.size()))
-                                              .Raw(0x16, introList)
+                                              .Str(common::kName, "Intro")
+                                              .Int(common::kTrigger, 5)
+                                              .Int(common::kEventCommandsSize, static_cast<std::int64_t>(introList.size()))
+                                              .Raw(common::kEventCommands, introList)
                                               .Finish()});
-  // Chunk 0x1D exists only in 2003 databases.
-  return lcf::Header("LcfDataBase") + Chunks()
-                                          .Raw(0x0B, actors)
-                                          .Raw(0x0E, enemies)
-                                          .Raw(0x16, system)
-                                          .Raw(0x19, commonEvents)
-                                          .Raw(0x1D, Chunks().Finish())
+  // The battle commands exist only in 2003 databases.
+  namespace database = chunk::Database;
+  return Header(kDatabaseSignature) + Chunks()
+                                          .Raw(database::kActors, actors)
+                                          .Raw(database::kEnemies, enemies)
+                                          .Raw(database::kSystem, systemChunks)
+                                          .Raw(database::kCommonEvents, commonEvents)
+                                          .Raw(database::kBattleCommands, Chunks().Finish())
                                           .Finish();
 }
 
 inline std::string Map(const std::string& charset, bool withDoor) {
   lcf::Commands commands;
-  if (withDoor) commands.Add(sample::kPlaySound, 0, "Door", {100, 100, 50});
-  commands.Add(sample::kParallax, 0, "Clouds", {0, 0, 0, 0, 0, 0});
-  commands.Add(10, 0, "", {});
+  if (withDoor) commands.Add(lcf::kPlaySound, 0, "Door", {100, 100, 50});
+  commands.Add(lcf::kChangeParallax, 0, "Clouds", {0, 0, 0, 0, 0, 0});
+  commands.Add(lcf::kEnd, 0, "", {});
   return MapUnit(false, "", {Event("EV0001", {Page(charset, 1, nullptr, commands)})});
 }
 
