@@ -186,15 +186,15 @@ TEST_F(ReportCli, Big5NamesAndRunTimePicturesReadAndImportAsTheEngineLoadsThem) 
   numbered[18] = 3;
   numbered[19] = 7;
   quillfen::lcf::Commands list;
-  list.Add(11110, 0, "\xA7\xF8\x31", {1, 0, 0, 160, 120});  // 村1
-  list.Add(11110, 0, "\x81\x5C", {2, 0, 0, 160, 120});      // no Big5 character
-  list.Add(11110, 0, "menuicon_000", numbered);
-  list.Add(10, 0, "", {});
+  list.Add(quillfen::lcf::kShowPicture, 0, "\xA7\xF8\x31", {1, 0, 0, 160, 120});  // 村1
+  list.Add(quillfen::lcf::kShowPicture, 0, "\x81\x5C", {2, 0, 0, 160, 120});      // no Big5 character
+  list.Add(quillfen::lcf::kShowPicture, 0, "menuicon_000", numbered);
+  list.Add(quillfen::lcf::kEnd, 0, "", {});
   const std::string commands = list.Finish();
   WriteFile(project / "RPG_RT.ldb",
             quillfen::lcf::Header("LcfDataBase") +
                 quillfen::lcf::Chunks()
-                    .Raw(0x19, quillfen::lcf::Array({quillfen::lcf::Chunks().Str(0x01, "Menu").Raw(0x16, commands).Finish()}))
+                    .Raw(quillfen::lcf::chunk::Database::kCommonEvents, quillfen::lcf::Array({quillfen::lcf::Chunks().Str(quillfen::lcf::chunk::CommonEvent::kName, "Menu").Raw(quillfen::lcf::chunk::CommonEvent::kEventCommands, commands).Finish()}))
                     .Finish());
   WriteFile(project / "RPG_RT.lmt", quillfen::testing::MapTree({}));
   WriteFile(project / "Picture" / "\xE6\x9D\x91\x31.png", "x");

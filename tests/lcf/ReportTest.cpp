@@ -221,8 +221,8 @@ TEST(Report, FilesReadOnTwoThreadsKeepTheOrderOfOneAndTheirOwnProblems) {
     tree.push_back({m, "Map", 1, 0, "", 0, ""});
     if (m == 7 || m == 41) continue;
     lcf::Commands c;
-    c.Add(11550, 0, "Sound" + std::to_string(m), {100, 100, 50});
-    c.Add(11550, 0, "Again" + std::to_string(m), {100, 100, 50});
+    c.Add(quillfen::lcf::kPlaySound, 0, "Sound" + std::to_string(m), {100, 100, 50});
+    c.Add(quillfen::lcf::kPlaySound, 0, "Again" + std::to_string(m), {100, 100, 50});
     const std::string map = testing::MapUnit(false, "", {testing::Event("EV", {testing::Page("", 1, nullptr, c)})});
     testing::WriteFile(project / lcf::MapFileName(m), m == 30 ? map.substr(0, map.size() - 12) : map);
   }
@@ -347,7 +347,7 @@ void WriteCommandGame(const fs::path& project, const lcf::Commands& list) {
   testing::WriteFile(project / "RPG_RT.ldb",
                      lcf::Header("LcfDataBase") +
                          lcf::Chunks()
-                             .Raw(0x19, lcf::Array({lcf::Chunks().Str(0x01, "Names").Raw(0x16, commands).Finish()}))
+                             .Raw(quillfen::lcf::chunk::Database::kCommonEvents, lcf::Array({lcf::Chunks().Str(quillfen::lcf::chunk::CommonEvent::kName, "Names").Raw(quillfen::lcf::chunk::CommonEvent::kEventCommands, commands).Finish()}))
                              .Finish());
   testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
 }
@@ -414,7 +414,7 @@ TEST(Report, NamesOfEveryCodePageFindTheirFilesAndTheCodePageIsDetected) {
     const fs::path project = root.Path() / "Game";
     lcf::Commands list;
     for (const std::string& n : g.names) list.Add(kShowPicture, 0, Bytes(n, g.encoding), {1, 0, 0, 160, 120});
-    list.Add(10, 0, "", {});
+    list.Add(quillfen::lcf::kEnd, 0, "", {});
     WriteCommandGame(project, list);
     for (const std::string& f : g.files) testing::WriteFile(project / "Picture" / (f + ".png"), "x");
     const report::Report r = ReportOn(project, {});
@@ -441,7 +441,7 @@ TEST(Report, NamesOfEveryCodePageFindTheirFilesAndTheCodePageIsDetected) {
   const fs::path project = root.Path() / "Game";
   lcf::Commands list;
   list.Add(kShowPicture, 0, "\xA7\xF8\x31", {1, 0, 0, 160, 120});
-  list.Add(10, 0, "", {});
+  list.Add(quillfen::lcf::kEnd, 0, "", {});
   WriteCommandGame(project, list);
   testing::WriteFile(project / "Picture" / "\xE6\x9D\x91\x31.png", "x");
   const report::Report r = ReportOn(project, {});
@@ -457,7 +457,7 @@ TEST(Report, LetterCaseNormalisationAndTheProjectsOwnCodePageSetting) {
   lcf::Commands list;
   for (int i = 0; i < 6; ++i) list.Add(kPlaySound, 0, "\xD6" "ffnen", {100, 100, 50});  // Öffnen
   list.Add(kShowPicture, 0, "Caf\xE9", {1, 0, 0, 160, 120});                        // Café
-  list.Add(10, 0, "", {});
+  list.Add(quillfen::lcf::kEnd, 0, "", {});
   WriteCommandGame(project, list);
   testing::WriteFile(project / "Sound" / "\xC3\xB6" "ffnen.wav", "x");     // öffnen, composed
   testing::WriteFile(project / "Picture" / "Cafe\xCC\x81.png", "x");      // Café, decomposed
@@ -510,7 +510,7 @@ TEST(Report, UndecodableBytesAreEscapedAloneAndKeptInHex) {
   // 0x85 starts no Shift-JIS character: its pair with a backslash is
   // escaped whole, never leaving a backslash that reads as a folder step.
   list.Add(kPlaySound, 0, "\x83\x5C\x85\x5Cz\x07", {100, 100, 50});
-  list.Add(10, 0, "", {});
+  list.Add(quillfen::lcf::kEnd, 0, "", {});
   WriteCommandGame(project, list);
   report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
   ASSERT_EQ(r.references.size(), 1u);
@@ -538,7 +538,7 @@ TEST(Report, PicturesNumberedAtRunTimeUseTheFilesThatFitTheirPattern) {
   list.Add(kShowPicture, 0, "Title", picture(6, 3, 0));        // no variable: the name as it is
   list.Add(kShowPicture, 0, "Slide", picture(10005, 0, 0));    // picture pointer: unknown
   list.Add(kShowPicture, 0, "Bar", std::vector<std::int64_t>(19, 1));  // too short to name a variable
-  list.Add(10, 0, "", {});
+  list.Add(quillfen::lcf::kEnd, 0, "", {});
   WriteCommandGame(project, list);
   for (const char* f : {"menuicon_000.png", "MENUICON_001.png", "menuicon_002.bmp", "menuicon_x.png",
                         "menuicon_01.png", "Title.png", "Bar.png"}) {
