@@ -1,12 +1,9 @@
 #include "ReportCommand.h"
 
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <system_error>
-#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "CliHost.h"
@@ -17,6 +14,7 @@
 #include "Platform.h"
 #include "QuillfenVersion.h"
 #include "Report.h"
+#include "TwoHalves.h"
 #include "RtpLocations.h"
 #include "TextDecode.h"
 
@@ -184,9 +182,6 @@ void WriteReference(JsonStream& w, const report::Entry& e) {
   w.EndObject();
 }
 
-// Below this many references one thread writes them all.
-constexpr std::size_t kSplitAt = 2048;
-
 // Written as it goes: a tree of tens of thousands of references costs more
 // than the report. Keys in the order nlohmann::json sorts them, as the
 // other commands' objects have them.
@@ -249,38 +244,18 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
   w.String(FromCommandLine(s.options.projectFolder));
   w.Key("references");
   w.BeginArray();
-  // The second half is written on a second thread meanwhile.
-  const std::size_t count = r.references.size();
-  std::size_t half = count >= kSplitAt ? count / 2 : count;
   std::ostringstream second;
-  std::exception_ptr failure;
-  std::thread other;
-  if (half != count) {
-    try {
-      other = std::thread([&] {
-        try {
-          JsonStream items(second);
-          items.ContinueInside(2);
-          for (std::size_t i = half; i < count; ++i) WriteReference(items, r.references[i]);
-        } catch (...) {
-          failure = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {
-      half = count;
-    }
-  }
-  try {
-    for (std::size_t i = 0; i < half; ++i) WriteReference(w, r.references[i]);
-  } catch (...) {
-    if (other.joinable()) other.join();
-    throw;
-  }
-  if (other.joinable()) {
-    other.join();
-    if (failure) std::rethrow_exception(failure);
-    w.Items(second.view());
-  }
+  report::InTwoHalves(
+      r.references.size(),
+      [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) WriteReference(w, r.references[i]);
+      },
+      [&](std::size_t begin, std::size_t end) {
+        JsonStream items(second);
+        items.ContinueInside(2);
+        for (std::size_t i = begin; i < end; ++i) WriteReference(items, r.references[i]);
+      },
+      [&] { w.Items(second.view()); });
   w.EndArray();
   w.Key("rpg2003");
   w.Bool(r.is2003);

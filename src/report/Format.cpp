@@ -1,17 +1,12 @@
 // The report as text and as an HTML page.
-#include <exception>
 #include <sstream>
-#include <system_error>
-#include <thread>
 
 #include "QuillfenVersion.h"
 #include "Report.h"
+#include "TwoHalves.h"
 
 namespace quillfen::report {
 namespace {
-
-// Below this many references one thread writes all the lines.
-constexpr std::size_t kSplitAt = 2048;
 
 struct Counts {
   int project = 0, rtp = 0, missing = 0;
@@ -124,40 +119,22 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
        std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
        std::to_string(c.missing) + "), names built at run time: " +
        std::to_string(report.dynamic.size()) + "\n\n";
-  // The second half of the lines is made on a second thread meanwhile.
-  const std::size_t count = report.references.size();
-  std::size_t half = count >= kSplitAt ? count / 2 : count;
   std::string second;
-  std::exception_ptr failure;
-  std::thread other;
-  if (half != count) {
-    try {
-      other = std::thread([&] {
-        try {
-          for (std::size_t i = half; i < count; ++i) line(second, report.references[i]);
-        } catch (...) {
-          failure = std::current_exception();
+  InTwoHalves(
+      report.references.size(),
+      [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+          line(b, report.references[i]);
+          if (b.size() >= kFlushAt) flush();
         }
+      },
+      [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) line(second, report.references[i]);
+      },
+      [&] {
+        flush();
+        out.write(second.data(), static_cast<std::streamsize>(second.size()));
       });
-    } catch (const std::system_error&) {
-      half = count;
-    }
-  }
-  try {
-    for (std::size_t i = 0; i < half; ++i) {
-      line(b, report.references[i]);
-      if (b.size() >= kFlushAt) flush();
-    }
-  } catch (...) {
-    if (other.joinable()) other.join();
-    throw;
-  }
-  if (other.joinable()) {
-    other.join();
-    if (failure) std::rethrow_exception(failure);
-    flush();
-    out.write(second.data(), static_cast<std::streamsize>(second.size()));
-  }
   b += '\n';
   auto list = [&](const char* title, const std::vector<std::string>& items) {
     b += title;
