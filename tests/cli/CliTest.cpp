@@ -40,25 +40,7 @@ class Cli : public ::testing::Test {
   // launcher: a command the program is run through, such as setpriv.
   Result Run(const std::vector<std::string>& args, const std::string& program = QF_QUILLFEN,
              const std::string& launcher = "", const std::vector<std::string>& env = {}) {
-    std::string cmd = launcher;
-    // No RTP of the machine may leak in either.
-    cmd += "env -u RPG_RTP_PATH -u RPG2K_RTP_PATH -u RPG2K3_RTP_PATH";
-    cmd += " XDG_DATA_HOME=";
-    cmd += Quote((root_ / "no-home").string());
-    cmd += " XDG_DATA_DIRS=";
-    cmd += Quote((root_ / "no-dirs").string());
-    cmd += " WINEPREFIX=";
-    cmd += Quote((root_ / "wine").string());
-    for (const auto& e : env) {
-      cmd += " ";
-      cmd += Quote(e);
-    }
-    cmd += " ";
-    cmd += Quote(program);
-    for (const auto& a : args) {
-      cmd += " ";
-      cmd += Quote(a);
-    }
+    std::string cmd = launcher + quillfen::testing::CleanRtpCommand(root_, program, args, env);
     cmd += " --scratch ";
     cmd += Quote((root_ / "scratch").string());
     return Exec(cmd);

@@ -31,20 +31,8 @@ class ReportCli : public ::testing::Test {
   void TearDown() override { fs::remove_all(root_); }
 
   Result Run(const std::vector<std::string>& args) {
-    // No RTP of the machine may leak in either.
-    std::string cmd = "env -u RPG_RTP_PATH -u RPG2K_RTP_PATH -u RPG2K3_RTP_PATH XDG_DATA_HOME=";
-    cmd += Quote((root_ / "no-home").string());
-    cmd += " XDG_DATA_DIRS=";
-    cmd += Quote((root_ / "no-dirs").string());
-    cmd += " WINEPREFIX=";
-    cmd += Quote((root_ / "wine").string());
-    cmd += " ";
-    cmd += QF_QUILLFEN;
-    for (const auto& a : args) {
-      cmd += " ";
-      cmd += Quote(a);
-    }
-    return quillfen::testing::RunShell(cmd, root_);
+    // No RTP of the machine may leak in.
+    return quillfen::testing::RunShell(quillfen::testing::CleanRtpCommand(root_, QF_QUILLFEN, args), root_);
   }
   std::string Project() const { return game_.project.string(); }
   std::string Rtp() const { return game_.rtp.string(); }

@@ -50,24 +50,7 @@ class RtpCli : public ::testing::Test {
 
   // env: NAME=value settings on top of a clean slate of RTP variables.
   Result Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
-    std::string cmd = "env -u RPG_RTP_PATH -u RPG2K_RTP_PATH -u RPG2K3_RTP_PATH";
-    cmd += " XDG_DATA_HOME=";
-    cmd += Quote((root_ / "no-home").string());
-    cmd += " XDG_DATA_DIRS=";
-    cmd += Quote((root_ / "no-dirs").string());
-    cmd += " WINEPREFIX=";
-    cmd += Quote((root_ / "wine").string());
-    for (const auto& e : env) {
-      cmd += " ";
-      cmd += Quote(e);
-    }
-    cmd += " ";
-    cmd += Quote(QF_QUILLFEN);
-    for (const auto& a : args) {
-      cmd += " ";
-      cmd += Quote(a);
-    }
-    return quillfen::testing::RunShell(cmd, root_);
+    return quillfen::testing::RunShell(quillfen::testing::CleanRtpCommand(root_, QF_QUILLFEN, args, env), root_);
   }
   nlohmann::json Json(const Result& r) {
     EXPECT_EQ(r.code, 0) << r.err;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace quillfen::testing {
 
@@ -42,6 +43,26 @@ inline ProgramResult RunShell(std::string cmd, const std::filesystem::path& fold
   cmd += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string());
   const int status = std::system(cmd.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(folder / "out"), ReadAll(folder / "err")};
+}
+
+// The command that runs program with args where no RTP of the machine can
+// leak in: the RTP variables unset, the shared data folders and the Wine
+// prefix inside root; env adds NAME=value settings on top.
+inline std::string CleanRtpCommand(const std::filesystem::path& root, const std::string& program,
+                                   const std::vector<std::string>& args,
+                                   const std::vector<std::string>& env = {}) {
+  std::string cmd = "env -u RPG_RTP_PATH -u RPG2K_RTP_PATH -u RPG2K3_RTP_PATH";
+  auto add = [&cmd](const char* before, const std::string& word) {
+    cmd += before;
+    cmd += Quote(word);
+  };
+  add(" XDG_DATA_HOME=", (root / "no-home").string());
+  add(" XDG_DATA_DIRS=", (root / "no-dirs").string());
+  add(" WINEPREFIX=", (root / "wine").string());
+  for (const auto& e : env) add(" ", e);
+  add(" ", program);
+  for (const auto& a : args) add(" ", a);
+  return cmd;
 }
 
 }  // namespace quillfen::testing
