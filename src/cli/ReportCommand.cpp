@@ -277,13 +277,13 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
 int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
-  const lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
   LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
     err << "quillfen: no RTP known for this " << (collected.is2003 ? "2003" : "2000")
         << " project (give --rtp): references not in the project count as missing\n";
   }
-  const report::Report r = report::Resolve(*s.fileSystem, s.options, collected);
+  const report::Report r = report::Resolve(*s.fileSystem, s.options, std::move(collected));
   PrintProblems(r, err);
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
@@ -308,13 +308,13 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
                    std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
-  const lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
   LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
     return Stopped(o, {kInvalidProject, msg::kRtpNotFoundTitle, msg::kRtpNotFound}, out, err);
   }
   if (!o.json) err << "RTP: " << RtpDescribed(s) << "\n";
-  const report::Report r = report::Resolve(*s.fileSystem, s.options, collected);
+  const report::Report r = report::Resolve(*s.fileSystem, s.options, std::move(collected));
   PrintProblems(r, err);
 
   // Files that fit a name completed at run time only when asked for.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <unordered_map>
 #include <set>
 
 namespace quillfen::report {
@@ -322,6 +323,14 @@ Shown Display(std::string_view bytes, const Names& names) {
   return s;
 }
 
+// A name in its folder, as a key of the tables that work each name out once.
+using NameKey = std::pair<Folder, std::string_view>;
+struct NameKeyHash {
+  std::size_t operator()(const NameKey& k) const {
+    return std::hash<std::string_view>()(k.second) * 31 + static_cast<std::size_t>(k.first);
+  }
+};
+
 std::string WithThousands(std::size_t n) {
   const std::string digits = std::to_string(n);
   std::string out;
@@ -354,7 +363,7 @@ Detected Detect(const lcf::Collected& collected, const Place& project, const Pla
     std::size_t found = 0, decoded = 0;
   };
   // Games name the same files again and again: each name once, counted.
-  std::map<std::pair<Folder, std::string_view>, std::size_t> distinct;
+  std::unordered_map<NameKey, std::size_t, NameKeyHash> distinct;
   for (const lcf::Reference& r : collected.references) ++distinct[{r.folder, r.name}];
   Detected best;
   Score bestScore;
@@ -553,7 +562,11 @@ std::string EncodingChoices() {
   return out;
 }
 
-Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
+namespace {
+
+// owned, when given, is collected itself, whose places may be taken over.
+Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf::Collected& collected,
+                        lcf::Collected* owned) {
   Report report;
   report.is2003 = collected.is2003;
   report.problems = collected.problems;
@@ -594,8 +607,9 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
     Shown shown;
     Status status = Status::kMissing;
     std::vector<std::string> files;
+    bool listed = false;  // its files and name are in the summary lists already
   };
-  std::map<std::pair<Folder, std::string_view>, Resolved> resolved;
+  std::unordered_map<NameKey, Resolved, NameKeyHash> resolved;
   auto resolve = [&](Folder folder, std::string_view name) {
     Resolved out{Display(name, names), Status::kMissing, {}};
     const auto target = TargetOf(folder, name, encoding);
@@ -610,21 +624,29 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
     }
     return out;
   };
-  for (const lcf::Reference& r : collected.references) {
+  report.references.reserve(collected.references.size());
+  for (std::size_t index = 0; index < collected.references.size(); ++index) {
+    const lcf::Reference& r = collected.references[index];
     auto it = resolved.find({r.folder, r.name});
     if (it == resolved.end()) it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
-    const Resolved& how = it->second;
-    Entry e{r.folder, how.shown.text, Display(r.where, names).text, how.status, how.files,
+    Resolved& how = it->second;
+    std::string where = owned && PrintableAscii(r.where) ? std::move(owned->references[index].where)
+                                                         : Display(r.where, names).text;
+    Entry e{r.folder, how.shown.text, std::move(where), how.status, how.files,
             how.shown.exact ? std::string() : Hex(r.name)};
-    if (e.status == Status::kProject) {
-      used.insert(e.files.begin(), e.files.end());
-    } else if (e.status == Status::kRtp) {
-      for (const std::string& f : e.files) {
-        if (neededSeen.insert(f).second) report.needed.push_back(f);
+    // A name met again is in the summary lists already.
+    if (!how.listed) {
+      how.listed = true;
+      if (e.status == Status::kProject) {
+        used.insert(e.files.begin(), e.files.end());
+      } else if (e.status == Status::kRtp) {
+        for (const std::string& f : e.files) {
+          if (neededSeen.insert(f).second) report.needed.push_back(f);
+        }
+      } else {
+        std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
+        if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
       }
-    } else {
-      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
-      if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
     }
     report.references.push_back(std::move(e));
   }
@@ -672,8 +694,14 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
   return report;
 }
 
+}  // namespace
+
+Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
+  return ResolveCollected(fs, options, collected, nullptr);
+}
+
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected) {
-  return Resolve(fs, options, static_cast<const lcf::Collected&>(collected));
+  return ResolveCollected(fs, options, collected, &collected);
 }
 
 Report BuildReport(const FileSystem& fs, const Options& options) {
