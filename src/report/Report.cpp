@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <exception>
+#include <functional>
 #include <map>
-#include <unordered_map>
 #include <set>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
 
 namespace quillfen::report {
 namespace {
@@ -458,6 +463,40 @@ std::string_view StatusName(Status status) {
   }
 }
 
+namespace {
+
+// Below this many maps one thread reads them all.
+constexpr std::size_t kMapsForTwoThreads = 8;
+
+// One map file into out: its references, or the problem that stopped it.
+void CollectMap(const FileSystem& fs, const std::string& projectFolder, const std::string& file,
+                lcf::Collected& out) {
+  if (!fs.FileExists(projectFolder + file)) {
+    out.AddProblem(file, lcf::Problem::kNoOffset, "is in the map tree but not in the project");
+    return;
+  }
+  std::string bytes;
+  try {
+    bytes = fs.LoadFile(projectFolder + file);
+  } catch (const FileError& e) {
+    out.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
+    return;
+  }
+  lcf::ReadMapUnit(bytes, file, out);
+}
+
+void Append(lcf::Collected& out, lcf::Collected&& part) {
+  out.references.insert(out.references.end(), std::make_move_iterator(part.references.begin()),
+                        std::make_move_iterator(part.references.end()));
+  out.dynamic.insert(out.dynamic.end(), std::make_move_iterator(part.dynamic.begin()),
+                     std::make_move_iterator(part.dynamic.end()));
+  out.problems.insert(out.problems.end(), std::make_move_iterator(part.problems.begin()),
+                      std::make_move_iterator(part.problems.end()));
+  for (const auto& [file, count] : part.problemsPerFile) out.problemsPerFile[file] += count;
+}
+
+}  // namespace
+
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
                               const ReadProgress& progress) {
   lcf::Collected out;
@@ -502,14 +541,41 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     SortUnique(mapFiles);
   }
   total = done + mapFiles.size();
-  for (const std::string& file : mapFiles) {
-    announce(file);
-    if (!fs.FileExists(projectFolder + file)) {
-      out.AddProblem(file, lcf::Problem::kNoOffset, "is in the map tree but not in the project");
-      continue;
+  // Told of each file in turn, the reader stays on this thread; otherwise
+  // a big game's maps are read on two.
+  if (progress || mapFiles.size() < kMapsForTwoThreads) {
+    for (const std::string& file : mapFiles) {
+      announce(file);
+      CollectMap(fs, projectFolder, file, out);
     }
-    if (auto map = load(file)) lcf::ReadMapUnit(*map, file, out);
+    return out;
   }
+  // Each map's part apart, joined in the order of one thread.
+  std::vector<lcf::Collected> parts(mapFiles.size());
+  std::atomic<std::size_t> next{0};
+  auto work = [&](std::exception_ptr& failure) {
+    try {
+      for (std::size_t i; (i = next++) < mapFiles.size();) CollectMap(fs, projectFolder, mapFiles[i], parts[i]);
+    } catch (...) {
+      failure = std::current_exception();
+      next = mapFiles.size();  // the other thread stops too
+    }
+  };
+  std::exception_ptr theirs, ours;
+  std::thread other;
+  try {
+    other = std::thread(work, std::ref(theirs));
+  } catch (const std::system_error&) {
+    // No second thread to be had: this one reads them all.
+  }
+  work(ours);
+  if (other.joinable()) other.join();
+  if (ours) std::rethrow_exception(ours);
+  if (theirs) std::rethrow_exception(theirs);
+  std::size_t references = out.references.size();
+  for (const lcf::Collected& part : parts) references += part.references.size();
+  out.references.reserve(references);
+  for (lcf::Collected& part : parts) Append(out, std::move(part));
   return out;
 }
 
