@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
@@ -342,6 +343,69 @@ TEST_F(Cli, BackslashesInFolderAndFileNamesArePartsOfTheNames) {
     std::replace(entry.begin(), entry.end(), '\\', '/');
     EXPECT_EQ(ReadAll(project / entry), ReadAll(rtp / entry)) << entry;
   }
+}
+
+// Two scans and two reports at once on one project, sharing one scratch
+// folder: each completes with the list it gives alone, or a scan fails with
+// "Build Error" because the other holds the scratch files; none gives a
+// wrong list.
+TEST_F(Cli, ScansAndReportsAtOnceEachGiveTheirListOrFail) {
+  // Large enough that the runs overlap.
+  const fs::path project = root_ / "Project", rtp = root_ / "RTP";
+  quillfen::SyntheticOptions options;
+  options.targetBytes = 30'000'000;
+  options.maps = 300;
+  options.messageRecords = 3000;
+  quillfen::WriteSyntheticProject(project, options);
+  quillfen::WriteSyntheticRtp(rtp);
+  const std::vector<std::string> scan = {"scan", project.string(), "--rtp", rtp.string(), "--scratch",
+                                         (root_ / "scratch").string()};
+  const std::vector<std::string> report = {"report", project.string(), "--rtp", rtp.string()};
+  auto command = [&](const std::vector<std::string>& args) {
+    return quillfen::testing::CleanRtpCommand(root_, QF_QUILLFEN, args);
+  };
+  fs::create_directories(root_ / "alone");
+  const Result scanAlone = quillfen::testing::RunShell(command(scan), root_ / "alone");
+  ASSERT_EQ(scanAlone.code, 0) << scanAlone.err;
+  ASSERT_FALSE(scanAlone.out.empty());
+  const Result reportAlone = quillfen::testing::RunShell(command(report), root_ / "alone");
+  ASSERT_EQ(reportAlone.code, 0) << reportAlone.err;
+
+  auto files = [&] {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(project)) names.insert(e.path().string());
+    return names;
+  };
+  const std::set<std::string> before = files();
+  int scansDone = 0;
+  for (int round = 0; round < 5; ++round) {
+    std::vector<std::future<Result>> runs;
+    for (int i = 0; i < 4; ++i) {
+      const fs::path folder = root_ / ("run" + std::to_string(i));
+      fs::create_directories(folder);
+      const std::string cmd = command(i % 2 == 0 ? scan : report);
+      runs.push_back(std::async(std::launch::async, [cmd, folder] { return quillfen::testing::RunShell(cmd, folder); }));
+    }
+    for (int i = 0; i < 4; ++i) {
+      const Result r = runs[static_cast<std::size_t>(i)].get();
+      if (i % 2 == 1) {
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, reportAlone.out);
+        continue;
+      }
+      if (r.code == 0) {
+        EXPECT_EQ(r.out, scanAlone.out);
+        ++scansDone;
+      } else {
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("Build Error"), std::string::npos) << r.err;
+      }
+    }
+  }
+  RecordProperty("scansCompleted", scansDone);  // of 10; the rest met the other's lock
+  EXPECT_GE(scansDone, 5);  // at least one scan of each round completes
+  EXPECT_EQ(files(), before);
 }
 
 TEST_F(Cli, DemoRunsTheWholeJob) {
