@@ -191,8 +191,9 @@ int main(int argc, char** argv) {
   const Options& o = *parsed;
   SyntheticOptions synthetic;
   synthetic.targetBytes = o.megabytes * 1'000'000;
-  // Maps and messages scale with the size; 200 MB gives the defaults.
-  synthetic.maps = static_cast<int>(std::max<std::uint64_t>(1, o.megabytes * 10));
+  // Maps and messages scale with the size; 200 MB gives the defaults. The
+  // editor makes at most 9999 maps (map 10110's id would read as a marker).
+  synthetic.maps = static_cast<int>(std::clamp<std::uint64_t>(o.megabytes * 10, 1, 9999));
   synthetic.messageRecords = static_cast<int>(o.megabytes * 300);
 
   try {
