@@ -79,11 +79,10 @@ std::optional<TReportRun> RunExactReport(ScanHost& host, const FileSystem& fs, c
   }
 }
 
-std::string_view ReportHtmlCharset() {
+std::string ReportHtmlCharset() {
+  // The window compares names as the ANSI file calls take them.
   const std::optional<CodePage> ansi = AnsiCodePage();
-  if (ansi == CodePage::kShiftJis) return "shift_jis";
-  if (ansi == CodePage::kCp1252) return "windows-1252";
-  return "utf-8";
+  return report::HtmlCharsetOf(false, ansi ? std::optional<unsigned>(static_cast<unsigned>(*ansi)) : std::nullopt);
 }
 
 std::string ReportPage(const TReportRun& run) {

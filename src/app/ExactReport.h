@@ -46,7 +46,7 @@ std::optional<TReportRun> RunExactReport(ScanHost& host, const FileSystem& fs, c
 
 // The charset of the report's HTML page: names stay bytes of the system's
 // code page.
-std::string_view ReportHtmlCharset();
+std::string ReportHtmlCharset();
 
 // The report as an HTML page.
 std::string ReportPage(const TReportRun& run);

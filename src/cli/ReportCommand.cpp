@@ -122,11 +122,9 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
 
 // Names compared as bytes stay bytes of the system's code page on the page.
 std::string HtmlCharset(const Setup& s) {
-  if (s.options.decode) return "utf-8";
   const std::optional<CodePage> ansi = AnsiCodePage();
-  if (ansi == CodePage::kShiftJis) return "shift_jis";
-  if (ansi) return "windows-" + std::to_string(static_cast<unsigned>(*ansi));
-  return "utf-8";
+  return report::HtmlCharsetOf(static_cast<bool>(s.options.decode),
+                               ansi ? std::optional<unsigned>(static_cast<unsigned>(*ansi)) : std::nullopt);
 }
 
 // The RTP of the project's edition, where the engines look for it.
@@ -139,7 +137,7 @@ void LocateRtp(const ReportOptions& o, Setup& s, bool is2003) {
   }
 }
 
-// The text report: on a Windows console as UTF-16, so that every name
+// Text for a person: on a Windows console as UTF-16, so that every name
 // shows whatever the console's code page; elsewhere the UTF-8 as it is.
 void WriteText(std::ostream& out, const std::string& text) {
   if (&out == &std::cout) {
@@ -147,6 +145,16 @@ void WriteText(std::ostream& out, const std::string& text) {
     if (WriteConsoleUtf8(text)) return;
   }
   out << text;
+}
+
+// The text report, written as it is made except where a Windows console
+// needs it whole.
+void WriteTextReport(std::ostream& out, const report::Report& r, const std::string& project,
+                     const std::string& rtp) {
+#ifdef _WIN32
+  if (&out == &std::cout) return WriteText(out, report::FormatText(r, project, rtp));
+#endif
+  report::WriteText(out, r, project, rtp);
 }
 
 std::string RtpShown(const Setup& s) {
@@ -299,7 +307,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   if (o.json) {
     WriteReportJson(out, r, s, code);
   } else {
-    WriteText(out, report::FormatText(r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s))));
+    WriteTextReport(out, r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s)));
   }
   return code;
 }

@@ -3,24 +3,11 @@
 
 #include "QuillfenVersion.h"
 #include "Report.h"
+#include "Summary.h"
 #include "TwoHalves.h"
 
 namespace quillfen::report {
 namespace {
-
-struct Counts {
-  int project = 0, rtp = 0, missing = 0;
-};
-
-Counts Count(const Report& report) {
-  Counts c;
-  for (const Entry& e : report.references) {
-    if (e.status == Status::kProject) ++c.project;
-    if (e.status == Status::kRtp) ++c.rtp;
-    if (e.status == Status::kMissing) ++c.missing;
-  }
-  return c;
-}
 
 std::string NamesLine(const Report& report) {
   std::string line = report.encoding;
@@ -82,6 +69,12 @@ void HtmlList(std::ostream& out, const char* cls, const char* title, const char*
 
 }  // namespace
 
+std::string HtmlCharsetOf(bool namesDecoded, std::optional<unsigned> ansiCodePage) {
+  if (namesDecoded || !ansiCodePage) return "utf-8";
+  if (*ansiCodePage == 932) return "shift_jis";
+  return "windows-" + std::to_string(*ansiCodePage);
+}
+
 void WriteText(std::ostream& out, const Report& report, const std::string& project,
                const std::string& rtp) {
   // Lines go through a buffer of our own: tens of thousands of small
@@ -111,7 +104,7 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
     to += e.where;
     to += '\n';
   };
-  const Counts c = Count(report);
+  const Counts c = CountOf(report);
   b += "Project: " + project + "\n";
   b += "RTP: " + (rtp.empty() ? std::string("(none)") : rtp) + "\n";
   b += "Names: " + NamesLine(report) + "\n";
@@ -171,7 +164,7 @@ std::string FormatText(const Report& report, const std::string& project, const s
 std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,
                        std::string_view charset) {
   std::ostringstream out;
-  const Counts c = Count(report);
+  const Counts c = CountOf(report);
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"" << Escape(charset) << "\">\n"
       << "<title>Quillfen reference report: " << Escape(project) << "</title>\n<style>\n"
       << "body{font-family:sans-serif;margin:2em;max-width:80em;color:#222}\n"

@@ -20,14 +20,6 @@ using lcf::Folder;
 constexpr char kDatabase[] = "RPG_RT.ldb";
 constexpr char kMapTree[] = "RPG_RT.lmt";
 
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   const std::string la = AsciiLower(a), lb = AsciiLower(b);
   return la != lb ? la < lb : a < b;
@@ -772,6 +764,14 @@ Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& co
 
 Report BuildReport(const FileSystem& fs, const Options& options) {
   return Resolve(fs, options, CollectProject(fs, options.projectFolder));
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
 }
 
 std::string ProblemText(const lcf::Problem& problem) {

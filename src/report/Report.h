@@ -131,6 +131,14 @@ Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& co
 // Both: CollectProject, then Resolve.
 Report BuildReport(const FileSystem& fs, const Options& options);
 
+// The charset an HTML page of the report declares: UTF-8 where names were
+// decoded, else the system's ANSI code page (by number) that the names' bytes
+// are in, UTF-8 when that is unknown.
+std::string HtmlCharsetOf(bool namesDecoded, std::optional<unsigned> ansiCodePage);
+
+// ASCII letters in lower case, every other byte as it is.
+std::string AsciiLower(std::string_view text);
+
 // "Map0003.lmu, offset 120: the file ends inside an integer"
 std::string ProblemText(const lcf::Problem& problem);
 

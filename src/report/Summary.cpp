@@ -5,13 +5,6 @@
 namespace quillfen::report {
 namespace {
 
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 std::string Named(lcf::Folder folder, const std::string& name) {
   return std::string(lcf::FolderName(folder)) + "\\" + name;
 }

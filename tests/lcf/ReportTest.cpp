@@ -597,5 +597,15 @@ TEST(Report, RealTestGameReadsWithoutErrorAndFindsItsOwnFiles) {
   EXPECT_TRUE(HasWhere(r, "RPG_RT.ldb, system: title"));
 }
 
+// A page of undecoded names declares the code page their bytes are in,
+// whichever it is; decoded names are UTF-8.
+TEST(ReportHtml, ThePageDeclaresTheCharsetOfItsNames) {
+  EXPECT_EQ(report::HtmlCharsetOf(true, 1251u), "utf-8");
+  EXPECT_EQ(report::HtmlCharsetOf(false, 932u), "shift_jis");
+  EXPECT_EQ(report::HtmlCharsetOf(false, 1251u), "windows-1251");
+  EXPECT_EQ(report::HtmlCharsetOf(false, 950u), "windows-950");
+  EXPECT_EQ(report::HtmlCharsetOf(false, std::nullopt), "utf-8");
+}
+
 }  // namespace
 }  // namespace quillfen
