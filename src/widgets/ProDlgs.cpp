@@ -179,17 +179,22 @@ void TProCommonDialog::Run(TCommonDialogForm& form, TMessageDialogParts& parts, 
     if (stop) parts.MainButton->SetKind(ProKindOf(pbrCancel, Language));
   }
   if (!caption.empty()) form.SetCaption(caption);
+  Present(form, parts, HelpContext != 0, *parts.MainButton);
+}
+
+vcl::TModalResult TProCommonDialog::Present(TCommonDialogForm& form, TMessageDialogParts& parts,
+                                            bool secondButton, TProButton& focused) {
   form.HelpContext = HelpContext;
-  ApplyLayout(form, parts, MessageDialogLayout(vcl::Screen().PixelsPerInch(), HelpContext != 0));
+  ApplyLayout(form, parts, MessageDialogLayout(vcl::Screen().PixelsPerInch(), secondButton));
   // The font is given in screen pixels already; it is taken after the scaling.
   auto* ownerForm = dynamic_cast<vcl::TCustomForm*>(Owner());
   form.Font().Assign(ParentFont && ownerForm ? ownerForm->Font() : font_);
   if (const int beep = SoundBeepType(SoundType); beep >= 0) CurrentBeep()(beep);
-  form.OnShow = [this, &parts](vcl::TObject* sender) {
-    if (parts.MainButton->CanFocus()) parts.MainButton->SetFocus();
+  form.OnShow = [this, &focused](vcl::TObject* sender) {
+    if (focused.CanFocus()) focused.SetFocus();
     if (OnShowDialog) OnShowDialog(*static_cast<TCommonDialogForm*>(sender));
   };
-  form.ShowModal();
+  return form.ShowModal();
 }
 
 void TProInfoDialog::Execute() {
@@ -214,17 +219,8 @@ bool TProQuestionDialog::Execute() {
   parts.HelpButton->SetKind(ProKindOf(pbrNo, Language));
   if (Language != dlEnglish) form->SetCaption(Utf8ToAnsi(MessageDialogCaption(false, Language)));
   if (!Caption.empty()) form->SetCaption(Caption);
-  form->HelpContext = HelpContext;
-  // Both buttons show, in the places of the main and the help button.
-  ApplyLayout(*form, parts, MessageDialogLayout(vcl::Screen().PixelsPerInch(), true));
-  auto* ownerForm = dynamic_cast<vcl::TCustomForm*>(Owner());
-  form->Font().Assign(ParentFont && ownerForm ? ownerForm->Font() : Font());
-  if (const int beep = SoundBeepType(SoundType); beep >= 0) CurrentBeep()(beep);
-  form->OnShow = [this, &parts](vcl::TObject* sender) {
-    if (parts.HelpButton->CanFocus()) parts.HelpButton->SetFocus();
-    if (OnShowDialog) OnShowDialog(*static_cast<TCommonDialogForm*>(sender));
-  };
-  return form->ShowModal() == vcl::mrYes;
+  // Both buttons show, in the places of the main and the help button; "No" is focused.
+  return Present(*form, parts, true, *parts.HelpButton) == vcl::mrYes;
 }
 
 #else

@@ -104,6 +104,11 @@ class TProCommonDialog : public vcl::TComponent {
   void Run(TCommonDialogForm& form, TMessageDialogParts& parts, bool stop,
            const std::string& caption, const std::string& message, vcl::TAlignment alignment,
            TVerticalAlignment verticalAlignment);
+  // What every kind shares once its buttons are set: help context, layout
+  // (with or without the second button's place), font, sound, the focused
+  // button; then the form shown modally.
+  vcl::TModalResult Present(TCommonDialogForm& form, TMessageDialogParts& parts, bool secondButton,
+                            TProButton& focused);
 
  private:
   vcl::TFont font_;

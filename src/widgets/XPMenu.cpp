@@ -567,13 +567,7 @@ void TXPMenu::DrawPopupFrame(HWND window, bool rightToLeft) {
   canvas.Pen.Color = colors_.EffIconBackColor;
   if (gradient_) {
     // The menu background's gradient, one pixel high, from the glyph side.
-    const TNearestColor nearest = NearestOf(canvas.Handle());
-    int shade = 0;
-    for (int i = 0; i < R - 1 - (L + 1); ++i) {
-      shade = std::min(shade + (i < iconWidth_ + 5 ? 3 : 1), 96);
-      const int x = rightToLeft ? R - 2 - i : L + 1 + i;
-      Fill(canvas, {x, T + 1, x + 1, T + 2}, LightenColor(colors_.EffIconBackColor, shade, nearest));
-    }
+    DrawGradientBackground(canvas, {L + 1, T + 1, R - 1, T + 2}, rightToLeft);
   } else {
     const int x = rightToLeft ? R - 2 : L + 1;
     Line(canvas, {{x, T + 2}, {x, B - 2}});
