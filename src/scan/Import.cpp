@@ -35,14 +35,7 @@ void Importer::AddHarmony(const std::string& projectFolder) {
   // a folder there is no source: "\Harmony.dll" would name the root's.
   const std::optional<std::string> editor =
       registry_.KeyExists(kToolKey) ? registry_.ReadString(kToolKey, kEditorValue) : std::nullopt;
-  if (!editor || editor->empty()) {
-    reporter_.ReportStop(msg::kAppPathTitle, msg::kAppPath);
-    return;
-  }
-  if (!fs_.CopyFile(*editor + "\\" + "Harmony.dll", projectFolder + "Harmony.dll",
-                    /*failIfExists=*/false)) {
-    reporter_.ReportStop(msg::kCopyHarmonyTitle, msg::kCopyHarmony);
-  }
+  AddHarmonyFrom(editor && !editor->empty() ? *editor + "\\" : std::string(), projectFolder);
 }
 
 void Importer::AddHarmonyFrom(const std::string& editorFolder, const std::string& projectFolder) {

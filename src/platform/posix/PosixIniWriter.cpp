@@ -14,6 +14,7 @@
 #include "Platform.h"
 #include "PosixFiles.h"
 #include "PosixPaths.h"
+#include "Utf8.h"
 
 namespace quillfen {
 namespace {
@@ -44,24 +45,6 @@ Encoding EncodingOf(std::string_view text) {
   if (text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE') return Encoding::kUtf16Le;
   if (text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF') return Encoding::kUtf16Be;
   return Encoding::kBytes;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // The text after the mark; nullopt when its length is odd.
