@@ -214,14 +214,20 @@ TEST(FileSystem, CopyWithoutLinksNeverOverwrites) {
     ~Restore() { posix::SimulateFileSystemWithoutLinks(false); }
   } restore;
 
+  EXPECT_FALSE(posix::KnownWithoutLinks(dir / "game/hero.png"));
   EXPECT_TRUE(files->CopyFile(dir / "rtp/hero.png", dir / "game/hero.png", true));
   EXPECT_EQ(dir.Read("game/hero.png"), std::string(300000, 'h'));
+  // Found out once: later copies write straight under their names.
+  EXPECT_TRUE(posix::KnownWithoutLinks(dir / "game/other.png"));
+  EXPECT_TRUE(files->CopyFile(dir / "rtp/hero.png", dir / "game/other.png", true));
+  EXPECT_EQ(dir.Read("game/other.png"), std::string(300000, 'h'));
   EXPECT_FALSE(files->CopyFile(dir / "rtp/hero.png", dir / "game/taken.png", true));
   EXPECT_EQ(dir.Read("game/taken.png"), "the user's own");
   // Overwriting on purpose still works (Harmony.dll).
   EXPECT_TRUE(files->CopyFile(dir / "rtp/hero.png", dir / "game/taken.png", false));
   EXPECT_EQ(dir.Read("game/taken.png").size(), 300000u);
-
+  posix::SimulateFileSystemWithoutLinks(false);
+  EXPECT_FALSE(posix::KnownWithoutLinks(dir / "game/hero.png"));
 }
 
 // The fallback itself: a target that exists is refused untouched, and a

@@ -214,6 +214,8 @@ class PosixFileSystem final : public FileSystem {
     struct stat sourceStat;
     if (!in || ::fstat(in.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode)) return false;
 
+    // A file system known to lack both is written to straight away, once.
+    if (failIfExists && posix::KnownWithoutLinks(*target)) return posix::CopyToNewFile(in.Get(), *target, sourceStat);
     // Into a temporary beside the target first, so that a failed copy
     // leaves no partial file under the target's name.
     std::string tempPath;
@@ -229,7 +231,10 @@ class PosixFileSystem final : public FileSystem {
     if (placed != posix::Placed::kDone) ::unlink(tempPath.c_str());
     // Without a rename that refuses and without hard links, the file is
     // written straight under its name, created exclusively.
-    if (placed == posix::Placed::kUnsupported) return posix::CopyToNewFile(in.Get(), *target, sourceStat);
+    if (placed == posix::Placed::kUnsupported) {
+      posix::NoteWithoutLinks(*target);
+      return posix::CopyToNewFile(in.Get(), *target, sourceStat);
+    }
     return placed == posix::Placed::kDone;
   }
 

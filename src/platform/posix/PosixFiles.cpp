@@ -9,11 +9,15 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "PosixPaths.h"
@@ -114,9 +118,39 @@ bool MeansUnsupported(int error) {
          error == EINVAL;
 }
 
+// Devices found without a no-replace rename and hard links.
+std::mutex withoutLinksLock;
+std::set<dev_t> devicesWithoutLinks;
+
+std::optional<dev_t> FolderDevice(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) return std::nullopt;
+  return st.st_dev;
+}
+
 }  // namespace
 
-void SimulateFileSystemWithoutLinks(bool on) { withoutLinks = on; }
+void SimulateFileSystemWithoutLinks(bool on) {
+  withoutLinks = on;
+  const std::lock_guard<std::mutex> hold(withoutLinksLock);
+  devicesWithoutLinks.clear();  // what the switch made them look like
+}
+
+bool KnownWithoutLinks(const std::string& target) {
+  const std::optional<dev_t> device = FolderDevice(target);
+  if (!device) return false;
+  const std::lock_guard<std::mutex> hold(withoutLinksLock);
+  return devicesWithoutLinks.count(*device) != 0;
+}
+
+void NoteWithoutLinks(const std::string& target) {
+  const std::optional<dev_t> device = FolderDevice(target);
+  if (!device) return;
+  const std::lock_guard<std::mutex> hold(withoutLinksLock);
+  devicesWithoutLinks.insert(*device);
+}
 
 Placed RenameNoReplace(const std::string& from, const std::string& to) {
   if (withoutLinks) return Placed::kUnsupported;

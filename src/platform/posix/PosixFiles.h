@@ -56,15 +56,20 @@ Placed RenameNoReplace(const std::string& from, const std::string& to);
 // Tests switch the no-replace rename and the hard link off to reach the
 // path that file systems without them take.
 void SimulateFileSystemWithoutLinks(bool on);
+// Whether the file system that holds target's folder was found without
+// both (so a copy need not try them, and write its data twice, again), and
+// noting that it was.
+bool KnownWithoutLinks(const std::string& target);
+void NoteWithoutLinks(const std::string& target);
 
-// Copies the open file in into a new file at target, created exclusively,
-// synced before it counts; on any failure the file it created is removed,
-// and nothing else. false with errno set.
 // Copies from in's position to its end; false with errno set.
 bool CopyAll(int in, int out);
 // Permission bits and times of the source, as CopyFileA keeps them; then
 // the data reaches the disk.
 bool KeepAttributesAndSync(int out, const struct stat& source);
+// Copies the open file in into a new file at target, created exclusively,
+// synced before it counts; on any failure the file it created is removed,
+// and nothing else. false with errno set.
 bool CopyToNewFile(int in, const std::string& target, const struct stat& source);
 
 // Why a folder is no safe place for scratch files, or empty when it is:
