@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, when it is missing, with apt-get.
 #   scripts/setup-deps.sh native    compilers, GoogleTest, CLI11, nlohmann-json, ICU, clang for fuzzing,
-#                                   dpkg-dev and unzip for making and checking the packages
+#                                   dpkg-dev, file and unzip for making and checking the packages
 #   scripts/setup-deps.sh windows   the above plus MinGW-w64, Wine, Xvfb and X tools
 # Wine is the 32-bit one where this machine runs 32-bit programs; elsewhere
 # it is the 64-bit one, with the 64-bit MinGW-w64 for a build it can run.
@@ -10,7 +10,7 @@ want=${1:-native}
 here=$(cd "$(dirname "$0")" && pwd)
 
 native=(cmake make g++ libgtest-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev
-        libicu-dev clang libclang-rt-14-dev dpkg-dev unzip)
+        libicu-dev clang libclang-rt-14-dev dpkg-dev file unzip)
 windows32=(g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick)
 windows64=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick)
 
