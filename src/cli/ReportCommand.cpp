@@ -174,7 +174,7 @@ void PrintProblems(const report::Report& r, std::ostream& err) {
 void WriteReference(JsonStream& w, const report::Entry& e) {
   w.BeginObject();
   w.Key("files");
-  w.Strings(e.files);
+  w.Strings(e.files.List());
   w.Key("folder");
   w.String(lcf::FolderName(e.folder));
   w.Key("name");

@@ -362,13 +362,20 @@ Detected Detect(const lcf::Collected& collected, const Place& project, const Pla
   // Games name the same files again and again: each name once, counted.
   std::unordered_map<NameKey, std::size_t, NameKeyHash> distinct;
   for (const lcf::Reference& r : collected.references) ++distinct[{r.folder, r.name}];
-  Detected best;
-  Score bestScore;
-  bool first = true;
-  for (Encoding e : AllEncodings()) {
-    Names names{options, e};
-    Score s;
-    for (const auto& [reference, count] : distinct) {
+  // Names in ASCII fare alike under every code page that reads ASCII as
+  // ASCII: they are scored once for all of those.
+  std::vector<std::pair<NameKey, std::size_t>> ascii, other;
+  for (const auto& item : distinct) {
+    const std::string_view name = item.first.second;
+    const bool isAscii = std::all_of(name.begin(), name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    (isAscii ? ascii : other).push_back(item);
+  }
+  std::string allAscii(0x80, '\0');
+  for (std::size_t i = 0; i < allAscii.size(); ++i) allAscii[i] = static_cast<char>(i);
+  auto score = [&](const Names& names, Encoding e, const std::vector<std::pair<NameKey, std::size_t>>& list,
+                   Score& s) {
+    for (const auto& [reference, count] : list) {
       const auto& [folder, name] = reference;
       if (names.Decode(name)) s.decoded += count;
       const auto target = TargetOf(folder, name, e);
@@ -380,6 +387,22 @@ Detected Detect(const lcf::Collected& collected, const Place& project, const Pla
         s.found += count;
       }
     }
+  };
+  std::optional<Score> asciiScore;
+  Detected best;
+  Score bestScore;
+  bool first = true;
+  for (Encoding e : AllEncodings()) {
+    Names names{options, e};
+    Score s;
+    const auto probe = names.Decode(allAscii);
+    if (probe && *probe == allAscii) {
+      if (!asciiScore) score(names, e, ascii, asciiScore.emplace());
+      s = *asciiScore;
+    } else {
+      score(names, e, ascii, s);
+    }
+    score(names, e, other, s);
     const bool better = first || s.found > bestScore.found ||
                         (s.found == bestScore.found && s.decoded > bestScore.decoded);
     if (!better) continue;
@@ -656,7 +679,6 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   if (encoding == Encoding::kAuto) encoding = Encoding::kCp1252;  // bytes: single-byte steps
   report.encoding = options.decode ? std::string(EncodingName(encoding)) : "ANSI";
   const Names names{options, encoding};
-
   std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
@@ -664,7 +686,7 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   struct Resolved {
     Shown shown;
     Status status = Status::kMissing;
-    std::vector<std::string> files;
+    SharedFiles files;
     bool listed = false;  // its files and name are in the summary lists already
   };
   std::unordered_map<NameKey, Resolved, NameKeyHash> resolved;
@@ -674,10 +696,11 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     if (!target) return out;
     const auto keys = names.KeysOf(target->name);
     const FileKind kind = lcf::KindOf(folder);
-    out.files = project.Find(target->folder, kind, keys);
-    if (!out.files.empty()) {
+    if (std::vector<std::string> files = project.Find(target->folder, kind, keys); !files.empty()) {
+      out.files = std::move(files);
       out.status = Status::kProject;
-    } else if (!(out.files = rtp.Find(target->folder, kind, keys)).empty()) {
+    } else if (std::vector<std::string> inRtp = rtp.Find(target->folder, kind, keys); !inRtp.empty()) {
+      out.files = std::move(inRtp);
       out.status = Status::kRtp;
     }
     return out;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,31 @@ struct Options {
   std::string encodingSetBy;
 };
 
+// Folder\file.ext names that one name resolves to, shared by every
+// reference to that name: games repeat a name by the thousand, and a copy
+// costs no allocation.
+class SharedFiles {
+ public:
+  SharedFiles() = default;
+  SharedFiles(std::vector<std::string> files)  // NOLINT: converts, as the list it holds
+      : files_(std::make_shared<const std::vector<std::string>>(std::move(files))) {}
+
+  const std::vector<std::string>& List() const { return files_ ? *files_ : Empty(); }
+  std::vector<std::string>::const_iterator begin() const { return List().begin(); }
+  std::vector<std::string>::const_iterator end() const { return List().end(); }
+  std::size_t size() const { return List().size(); }
+  bool empty() const { return List().empty(); }
+  const std::string& operator[](std::size_t i) const { return List()[i]; }
+  friend bool operator==(const SharedFiles& a, const std::vector<std::string>& b) { return a.List() == b; }
+
+ private:
+  static const std::vector<std::string>& Empty() {
+    static const std::vector<std::string> none;
+    return none;
+  }
+  std::shared_ptr<const std::vector<std::string>> files_;
+};
+
 // Names and locations for display are UTF-8 where names are decoded (on
 // Windows too): only control characters and bytes that are no text of the
 // code page are written \xNN. File names (files, needed, possiblyNeeded,
@@ -81,7 +107,7 @@ struct Entry {
   std::string name;   // for display (decoded where names are decoded)
   std::string where;  // for display
   Status status = Status::kMissing;
-  std::vector<std::string> files;  // Folder\file.ext it resolves to, in the place of its status
+  SharedFiles files;  // Folder\file.ext it resolves to, in the place of its status
   std::string nameBytes;  // the name's bytes in hex ("a7f831") where name is not their exact text
 };
 

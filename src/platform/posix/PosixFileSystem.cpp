@@ -1,4 +1,5 @@
 // The scan's file system over POSIX calls, with Windows path rules.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -136,18 +137,23 @@ class PosixFileSystem final : public FileSystem {
 
   std::vector<std::string> FindFiles(const std::string& pattern) const override {
     std::string folder;
-    return Find(pattern, folder);
+    std::vector<std::string> names;
+    for (posix::ListedEntry& entry : Find(pattern, folder)) names.push_back(std::move(entry.name));
+    return names;
   }
 
-  // The folder is resolved once for all its entries, not once per entry.
+  // The folder is resolved once for all its entries, not once per entry,
+  // and only entries the listing does not type are looked at one by one.
   std::vector<FoundEntry> FindEntries(const std::string& pattern) const override {
     std::string folder;
     std::vector<FoundEntry> entries;
-    for (std::string& name : Find(pattern, folder)) {
-      struct stat st;
-      const bool isFolder = name == "." || name == ".." ||
-                            (::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode));
-      entries.push_back({std::move(name), isFolder});
+    for (posix::ListedEntry& entry : Find(pattern, folder)) {
+      bool isFolder = entry.type == DT_DIR;
+      if (entry.type != DT_DIR && entry.type != DT_REG) {  // a link, or a file system that does not say
+        struct stat st;
+        isFolder = ::stat((folder + "/" + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      }
+      entries.push_back({std::move(entry.name), isFolder});
     }
     return entries;
   }
@@ -309,28 +315,28 @@ class PosixFileSystem final : public FileSystem {
  private:
   // Entries of the pattern's folder that match its wildcard, in NTFS order;
   // resolvedFolder becomes that folder as it is spelt on disk.
-  static std::vector<std::string> Find(const std::string& pattern, std::string& resolvedFolder) {
+  static std::vector<posix::ListedEntry> Find(const std::string& pattern, std::string& resolvedFolder) {
     const std::size_t cut = pattern.find_last_of("\\/");
     const std::string folderPart = cut == std::string::npos ? "." : pattern.substr(0, cut + 1);
     const std::string wildcard = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
     if (wildcard.empty()) return {};
     const std::optional<std::string> folder = posix::ResolveExisting(folderPart);
     if (!folder) return {};
-    std::optional<std::vector<std::string>> entries = posix::ListFolder(*folder);
+    std::optional<std::vector<posix::ListedEntry>> entries = posix::ListFolderTyped(*folder);
     if (!entries) return {};
     resolvedFolder = *folder;
-    std::vector<std::string> found;
+    std::vector<posix::ListedEntry> found;
     if (*folder != "/") {  // NTFS lists the two links first, but not in a root folder
       for (const char* dots : {".", ".."}) {
-        if (MatchesWildcard(wildcard, dots)) found.emplace_back(dots);
+        if (MatchesWildcard(wildcard, dots)) found.push_back({dots, DT_DIR});
       }
     }
     const std::size_t firstName = found.size();
-    for (std::string& name : *entries) {
-      if (MatchesWildcard(wildcard, name)) found.push_back(std::move(name));
+    for (posix::ListedEntry& entry : *entries) {
+      if (MatchesWildcard(wildcard, entry.name)) found.push_back(std::move(entry));
     }
     std::sort(found.begin() + static_cast<std::ptrdiff_t>(firstName), found.end(),
-              [](const std::string& a, const std::string& b) { return NtfsNameLess(a, b); });
+              [](const posix::ListedEntry& a, const posix::ListedEntry& b) { return NtfsNameLess(a.name, b.name); });
     return found;
   }
 

@@ -122,15 +122,24 @@ std::optional<std::string> Walk(const std::string& folder, const std::vector<Pie
 }  // namespace
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
+  std::optional<std::vector<ListedEntry>> entries = ListFolderTyped(folder);
+  if (!entries) return std::nullopt;
+  std::vector<std::string> names;
+  names.reserve(entries->size());
+  for (ListedEntry& entry : *entries) names.push_back(std::move(entry.name));
+  return names;
+}
+
+std::optional<std::vector<ListedEntry>> ListFolderTyped(const std::string& folder) {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
   if (!dir) return std::nullopt;
-  std::vector<std::string> names;
+  std::vector<ListedEntry> entries;
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    names.emplace_back(name);
+    entries.push_back({std::string(name), entry->d_type});
   }
-  return names;
+  return entries;
 }
 
 std::optional<std::string> ResolveExisting(const std::string& path) {

@@ -28,6 +28,15 @@ bool EndsInSeparator(const std::string& path);
 // when it cannot be listed.
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder);
 
+// The same with each entry's type as the listing gives it (a dirent d_type:
+// DT_DIR, DT_REG, DT_LNK, or DT_UNKNOWN where the file system does not say),
+// which spares a stat per entry.
+struct ListedEntry {
+  std::string name;
+  unsigned char type;
+};
+std::optional<std::vector<ListedEntry>> ListFolderTyped(const std::string& folder);
+
 // "C:\Program Files\ASCII\RTP" -> "<prefix>/dosdevices/c:/Program Files/ASCII/RTP",
 // through whichever drive entry the prefix has; other text is returned as is.
 std::string MapWindowsPath(const std::string& prefix, const std::string& value);
