@@ -34,19 +34,36 @@ class Cursor {
   // A BER integer: seven bits a byte, high bit on all but the last; at most
   // five bytes, the 32-bit value the editor stores.
   std::uint32_t Ber() {
-    // Most integers of a file are one byte.
-    if (pos_ < data_.size() && static_cast<unsigned char>(data_[pos_]) < 0x80) {
-      return static_cast<unsigned char>(data_[pos_++]);
+    // Most integers of a file are one byte, and command codes two.
+    if (pos_ < data_.size()) {
+      const auto first = static_cast<unsigned char>(data_[pos_]);
+      if (first < 0x80) {
+        ++pos_;
+        return first;
+      }
+      if (pos_ + 1 < data_.size() && static_cast<unsigned char>(data_[pos_ + 1]) < 0x80) {
+        const auto second = static_cast<unsigned char>(data_[pos_ + 1]);
+        pos_ += 2;
+        return (static_cast<std::uint32_t>(first & 0x7F) << 7) | second;
+      }
     }
-    const std::size_t start = Offset();
-    std::uint32_t value = 0;
-    for (int i = 0; i < 5; ++i) {
-      if (AtEnd()) throw FormatError(start, "the file ends inside an integer");
-      const auto byte = static_cast<unsigned char>(data_[pos_++]);
-      value = (value << 7) | (byte & 0x7F);
-      if ((byte & 0x80) == 0) return value;
+    return LongBer();
+  }
+  // Passes over count integers whose values do not matter: the parameters
+  // of commands that name no file, most of a map file's bytes.
+  void SkipBers(std::size_t count) {
+    const std::size_t size = data_.size();
+    while (count > 0 && pos_ < size) {
+      // Each byte below 0x80 ends an integer.
+      if (static_cast<unsigned char>(data_[pos_]) < 0x80) {
+        ++pos_;
+        --count;
+      } else {
+        LongBer();
+        --count;
+      }
     }
-    throw FormatError(start, "an integer longer than five bytes");
+    if (count > 0) LongBer();  // at the end: raises where the next integer should be
   }
   std::int32_t Int() { return static_cast<std::int32_t>(Ber()); }
 
@@ -76,6 +93,19 @@ class Cursor {
   }
 
  private:
+  // Kept out of line so that the one-byte case inlines everywhere.
+  [[gnu::noinline]] std::uint32_t LongBer() {
+    const std::size_t start = Offset();
+    std::uint32_t value = 0;
+    for (int i = 0; i < 5; ++i) {
+      if (AtEnd()) throw FormatError(start, "the file ends inside an integer");
+      const auto byte = static_cast<unsigned char>(data_[pos_++]);
+      value = (value << 7) | (byte & 0x7F);
+      if ((byte & 0x80) == 0) return value;
+    }
+    throw FormatError(start, "an integer longer than five bytes");
+  }
+
   std::string_view data_;
   std::size_t base_;
   std::size_t pos_ = 0;

@@ -40,7 +40,7 @@ bool ReadCommand(Cursor& in, Command& c) {
   const std::size_t count = in.Count("a parameter count");
   c.params.clear();
   if (!NamesFile(c.code)) {
-    for (std::size_t i = 0; i < count; ++i) in.Ber();
+    in.SkipBers(count);
     return c.code != 0;
   }
   c.params.reserve(count);

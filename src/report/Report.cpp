@@ -1,4 +1,5 @@
 #include "Report.h"
+#include "TwoHalves.h"
 
 #include <algorithm>
 #include <array>
@@ -172,9 +173,20 @@ struct Place {
 
   void List(const FileSystem& fs, const std::string& root, const Names& names) {
     if (root.empty()) return;
+    // The root is listed once for the folders it has: looking up a folder
+    // by a name it lacks would list the root again for each.
+    std::vector<std::string> present;
+    for (FileSystem::FoundEntry& entry : fs.FindEntries(root + "*.*")) {
+      if (entry.folder && entry.name != "." && entry.name != "..") present.push_back(std::move(entry.name));
+    }
     for (Folder folder : lcf::AllFolders()) {
       FolderFiles& f = folders[static_cast<std::size_t>(folder)];
-      const std::string path = root + std::string(lcf::FolderName(folder)) + "\\";
+      // The first in the listing's order, as a look-up that ignores case finds it.
+      const std::string wanted = AsciiLower(lcf::FolderName(folder));
+      const auto spelt = std::find_if(present.begin(), present.end(),
+                                      [&](const std::string& name) { return AsciiLower(name) == wanted; });
+      if (spelt == present.end()) continue;
+      const std::string path = root + *spelt + "\\";
       std::vector<std::string> files;
       if (names.options.listFiles) {
         files = names.options.listFiles(path);
@@ -512,28 +524,31 @@ void Append(lcf::Collected& out, lcf::Collected&& part) {
 
 }  // namespace
 
-lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
-                              const ReadProgress& progress) {
-  lcf::Collected out;
-  std::size_t done = 0, total = 2;
-  auto announce = [&](const std::string& file) {
-    if (progress) progress(file, done, total);
-    ++done;
-  };
-  auto load = [&](const std::string& file) -> std::optional<std::string> {
-    try {
-      return fs.LoadFile(projectFolder + file);
-    } catch (const FileError& e) {
-      out.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
-      return std::nullopt;
-    }
-  };
-  announce(kDatabase);
-  if (auto db = load(kDatabase)) lcf::ReadDatabase(*db, kDatabase, out);
+namespace {
 
+// RPG_RT.ldb into out, or the problem that stopped it.
+void CollectDatabase(const FileSystem& fs, const std::string& projectFolder, lcf::Collected& out) {
+  std::string bytes;
+  try {
+    bytes = fs.LoadFile(projectFolder + kDatabase);
+  } catch (const FileError& e) {
+    out.AddProblem(kDatabase, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
+    return;
+  }
+  lcf::ReadDatabase(bytes, kDatabase, out);
+}
+
+// RPG_RT.lmt into out; returns the map files to read, in the tree's order.
+std::vector<std::string> CollectTree(const FileSystem& fs, const std::string& projectFolder,
+                                     lcf::Collected& out) {
   std::vector<std::string> mapFiles;
-  announce(kMapTree);
-  if (auto tree = load(kMapTree)) {
+  std::optional<std::string> tree;
+  try {
+    tree = fs.LoadFile(projectFolder + kMapTree);
+  } catch (const FileError& e) {
+    out.AddProblem(kMapTree, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
+  }
+  if (tree) {
     // A damaged tree may list a map more than once; it is one file.
     std::set<int> listed;
     for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {
@@ -555,42 +570,79 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     for (const std::string& file : fs.FindFiles(projectFolder + "Map*.lmu")) mapFiles.push_back(file);
     SortUnique(mapFiles);
   }
-  total = done + mapFiles.size();
-  // Told of each file in turn, the reader stays on this thread; otherwise
-  // a big game's maps are read on two.
-  if (progress || mapFiles.size() < kMapsForTwoThreads) {
-    for (const std::string& file : mapFiles) {
-      announce(file);
-      CollectMap(fs, projectFolder, file, out);
+  return mapFiles;
+}
+
+}  // namespace
+
+lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
+                              const ReadProgress& progress) {
+  // Told of each file in turn, the reader stays on this thread, in order.
+  if (progress) {
+    lcf::Collected out;
+    progress(kDatabase, 0, 2);
+    CollectDatabase(fs, projectFolder, out);
+    progress(kMapTree, 1, 2);
+    const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, out);
+    const std::size_t total = 2 + mapFiles.size();
+    for (std::size_t i = 0; i < mapFiles.size(); ++i) {
+      progress(mapFiles[i], 2 + i, total);
+      CollectMap(fs, projectFolder, mapFiles[i], out);
     }
     return out;
   }
-  // Each map's part apart, joined in the order of one thread.
+  lcf::Collected tree;
+  const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, tree);
+  if (mapFiles.size() < kMapsForTwoThreads) {
+    lcf::Collected out;
+    CollectDatabase(fs, projectFolder, out);
+    Append(out, std::move(tree));
+    for (const std::string& file : mapFiles) CollectMap(fs, projectFolder, file, out);
+    return out;
+  }
+  // A big game's database is read on a second thread, which then joins
+  // this one on the maps; each file's part apart, joined in the order of
+  // one thread.
+  lcf::Collected database;
   std::vector<lcf::Collected> parts(mapFiles.size());
   std::atomic<std::size_t> next{0};
-  auto work = [&](std::exception_ptr& failure) {
+  auto maps = [&] {
+    for (std::size_t i; (i = next++) < mapFiles.size();) CollectMap(fs, projectFolder, mapFiles[i], parts[i]);
+  };
+  std::exception_ptr theirs, ours;
+  auto guard = [&](std::exception_ptr& failure, auto&& work) {
     try {
-      for (std::size_t i; (i = next++) < mapFiles.size();) CollectMap(fs, projectFolder, mapFiles[i], parts[i]);
+      work();
     } catch (...) {
       failure = std::current_exception();
       next = mapFiles.size();  // the other thread stops too
     }
   };
-  std::exception_ptr theirs, ours;
   std::thread other;
   try {
-    other = std::thread(work, std::ref(theirs));
+    other = std::thread([&] {
+      guard(theirs, [&] {
+        CollectDatabase(fs, projectFolder, database);
+        maps();
+      });
+    });
   } catch (const std::system_error&) {
-    // No second thread to be had: this one reads them all.
+    // No second thread to be had: this one reads everything.
+    guard(ours, [&] { CollectDatabase(fs, projectFolder, database); });
   }
-  work(ours);
+  guard(ours, maps);
   if (other.joinable()) other.join();
   if (ours) std::rethrow_exception(ours);
   if (theirs) std::rethrow_exception(theirs);
-  std::size_t references = out.references.size();
+  lcf::Collected out = std::move(database);
+  std::size_t references = out.references.size() + tree.references.size();
   for (const lcf::Collected& part : parts) references += part.references.size();
   out.references.reserve(references);
-  for (lcf::Collected& part : parts) Append(out, std::move(part));
+  Append(out, std::move(tree));
+  for (lcf::Collected& part : parts) {
+    Append(out, std::move(part));
+    part = {};  // its memory goes back before the next part grows the whole
+  }
   return out;
 }
 
@@ -653,8 +705,36 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   report.problems = collected.problems;
   const Names listing{options};
   Place project, rtp;
-  project.List(fs, options.projectFolder, listing);
-  rtp.List(fs, options.rtpFolder, listing);
+  {
+    // Both at once: listing is mostly waiting on the file system.
+    std::exception_ptr failure;
+    std::thread other;
+    if (!options.projectFolder.empty() && !options.rtpFolder.empty()) {
+      try {
+        other = std::thread([&] {
+          try {
+            rtp.List(fs, options.rtpFolder, listing);
+          } catch (...) {
+            failure = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        // No second thread to be had: this one lists both.
+      }
+    }
+    try {
+      project.List(fs, options.projectFolder, listing);
+    } catch (...) {
+      if (other.joinable()) other.join();
+      throw;
+    }
+    if (other.joinable()) {
+      other.join();
+      if (failure) std::rethrow_exception(failure);
+    } else {
+      rtp.List(fs, options.rtpFolder, listing);
+    }
+  }
 
   Encoding encoding = options.encoding;
   if (encoding != Encoding::kAuto) {
@@ -682,14 +762,15 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
-  // What a name resolves to and how it shows, worked out once per name.
+  // What a name resolves to and how it shows, worked out once per name
+  // on each half of the list.
   struct Resolved {
     Shown shown;
     Status status = Status::kMissing;
     SharedFiles files;
-    bool listed = false;  // its files and name are in the summary lists already
+    std::size_t first = 0;  // the first reference of the half that names it
   };
-  std::unordered_map<NameKey, Resolved, NameKeyHash> resolved;
+  using Resolutions = std::unordered_map<NameKey, Resolved, NameKeyHash>;
   auto resolve = [&](Folder folder, std::string_view name) {
     Resolved out{Display(name, names), Status::kMissing, {}};
     const auto target = TargetOf(folder, name, encoding);
@@ -705,31 +786,52 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     }
     return out;
   };
-  report.references.reserve(collected.references.size());
-  for (std::size_t index = 0; index < collected.references.size(); ++index) {
-    const lcf::Reference& r = collected.references[index];
-    auto it = resolved.find({r.folder, r.name});
-    if (it == resolved.end()) it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
-    Resolved& how = it->second;
-    std::string where = owned && PrintableAscii(r.where) ? std::move(owned->references[index].where)
-                                                         : Display(r.where, names).text;
-    Entry e{r.folder, how.shown.text, std::move(where), how.status, how.files,
-            how.shown.exact ? std::string() : Hex(r.name)};
-    // A name met again is in the summary lists already.
-    if (!how.listed) {
-      how.listed = true;
-      if (e.status == Status::kProject) {
-        used.insert(e.files.begin(), e.files.end());
-      } else if (e.status == Status::kRtp) {
-        for (const std::string& f : e.files) {
-          if (neededSeen.insert(f).second) report.needed.push_back(f);
-        }
-      } else {
-        std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + e.name;
-        if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
+  const std::size_t count = collected.references.size();
+  report.references.resize(count);
+  auto entries = [&](Resolutions& resolved, std::size_t begin, std::size_t end) {
+    for (std::size_t index = begin; index < end; ++index) {
+      const lcf::Reference& r = collected.references[index];
+      auto it = resolved.find({r.folder, r.name});
+      if (it == resolved.end()) {
+        it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
+        it->second.first = index;
       }
+      const Resolved& how = it->second;
+      Entry& e = report.references[index];
+      e.folder = r.folder;
+      e.name = how.shown.text;
+      e.where = owned && PrintableAscii(r.where) ? std::move(owned->references[index].where)
+                                                 : Display(r.where, names).text;
+      e.status = how.status;
+      e.files = how.files;
+      if (!how.shown.exact) e.nameBytes = Hex(r.name);
     }
-    report.references.push_back(std::move(e));
+  };
+  Resolutions firstHalf, secondHalf;
+  InTwoHalves(
+      count, [&](std::size_t begin, std::size_t end) { entries(firstHalf, begin, end); },
+      [&](std::size_t begin, std::size_t end) { entries(secondHalf, begin, end); }, [] {});
+  // The summary lists take each name where the whole list first names it.
+  std::vector<const Resolved*> byFirstUse;
+  byFirstUse.reserve(firstHalf.size() + secondHalf.size());
+  for (const auto& [key, how] : firstHalf) byFirstUse.push_back(&how);
+  for (const auto& [key, how] : secondHalf) {
+    if (firstHalf.count(key) == 0) byFirstUse.push_back(&how);
+  }
+  std::sort(byFirstUse.begin(), byFirstUse.end(),
+            [](const Resolved* a, const Resolved* b) { return a->first < b->first; });
+  for (const Resolved* how : byFirstUse) {
+    if (how->status == Status::kProject) {
+      used.insert(how->files.begin(), how->files.end());
+    } else if (how->status == Status::kRtp) {
+      for (const std::string& f : how->files) {
+        if (neededSeen.insert(f).second) report.needed.push_back(f);
+      }
+    } else {
+      const lcf::Reference& r = collected.references[how->first];
+      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + how->shown.text;
+      if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
+    }
   }
 
   std::set<std::string> possiblySeen;
