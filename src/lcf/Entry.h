@@ -40,9 +40,9 @@ class Entry {
     name_ = std::move(name);
   }
   // Room is left for what callers append (", page 2", ": charset").
-  std::string Where() const {
+  std::string Where(std::size_t room = 40) const {
     std::string out;
-    out.reserve(prefix_.size() + name_.size() + 40);
+    out.reserve(prefix_.size() + name_.size() + 3 + room);
     out += prefix_;
     if (!name_.empty()) {
       out += " '";
@@ -56,7 +56,7 @@ class Entry {
   }
   void Flush() {
     for (Pending& p : pending_) {
-      std::string at = Where();
+      std::string at = Where(2 + p.what.size());
       at += ": ";
       at += p.what;
       out_.Add(p.folder, p.name, std::move(at));

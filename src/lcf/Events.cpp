@@ -223,11 +223,13 @@ void ReadCommandList(Cursor& in, const std::string& where, Collected& out) {
   Command c;
   for (int index = 1; !in.AtEnd() && ReadCommand(in, c); ++index) {
     if (!NamesFile(c.code)) continue;
+    // Sized exactly: a big game holds tens of thousands of these.
+    const std::string number = std::to_string(index);
     std::string at;
-    at.reserve(where.size() + 48);
+    at.reserve(where.size() + 10 + number.size() + 2 + NameOf(c.code).size());
     at += where;
     at += ", command ";
-    at += std::to_string(index);
+    at += number;
     AddCommand(c, std::move(at), out);
   }
 }
