@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "Platform.h"
 #include "Report.h"
@@ -251,6 +252,111 @@ TEST(Report, FilesReadOnTwoThreadsKeepTheOrderOfOneAndTheirOwnProblems) {
     EXPECT_EQ(r.problems[1].file, "Map0030.lmu");
     EXPECT_EQ(report::ProblemText(r.problems[2]), "Map0041.lmu: is in the map tree but not in the project");
   }
+}
+
+TEST(Report, TheThreadedReadingCollectsWhatTheReadingInOrderDoesAlsoWithADamagedDatabase) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  std::vector<testing::TreeMap> tree;
+  for (int m = 1; m <= 20; ++m) {
+    tree.push_back({m, "Map", 1, 0, "", 0, ""});
+    lcf::Commands c;
+    c.Add(quillfen::lcf::kPlaySound, 0, "Sound" + std::to_string(m), {100, 100, 50});
+    testing::WriteFile(project / lcf::MapFileName(m),
+                       testing::MapUnit(false, "", {testing::Event("EV", {testing::Page("", 1, nullptr, c)})}));
+  }
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree(tree));
+  const std::string database = testing::sample::Database();
+  auto files = MakeFileSystem();
+  const std::string folder = project.string() + "/";
+  auto same = [&](const lcf::Collected& a, const lcf::Collected& b) {
+    ASSERT_EQ(a.references.size(), b.references.size());
+    for (std::size_t i = 0; i < a.references.size(); ++i) {
+      EXPECT_EQ(a.references[i].name, b.references[i].name) << i;
+      EXPECT_EQ(a.references[i].where, b.references[i].where) << i;
+    }
+    ASSERT_EQ(a.problems.size(), b.problems.size());
+    for (std::size_t i = 0; i < a.problems.size(); ++i) {
+      EXPECT_EQ(report::ProblemText(a.problems[i]), report::ProblemText(b.problems[i])) << i;
+    }
+    EXPECT_EQ(a.is2003, b.is2003);
+  };
+  // Whole, cut, and missing: the database's part comes first whichever
+  // thread reads it, and its edition is the project's.
+  for (const std::optional<std::string>& ldb :
+       {std::optional<std::string>(database), std::optional<std::string>(database.substr(0, database.size() / 3)),
+        std::optional<std::string>()}) {
+    if (ldb) {
+      testing::WriteFile(project / "RPG_RT.ldb", *ldb);
+    } else {
+      fs::remove(project / "RPG_RT.ldb");
+    }
+    std::vector<std::string> told;
+    const lcf::Collected inOrder = report::CollectProject(
+        *files, folder, [&](const std::string& file, std::size_t, std::size_t) { told.push_back(file); });
+    ASSERT_EQ(told.size(), 22u);
+    EXPECT_EQ(told[0], "RPG_RT.ldb");
+    EXPECT_EQ(told[1], "RPG_RT.lmt");
+    for (int run = 0; run < 3; ++run) same(report::CollectProject(*files, folder), inOrder);
+    if (ldb && ldb->size() == database.size()) {
+      EXPECT_TRUE(inOrder.is2003);
+    } else {
+      ASSERT_FALSE(inOrder.problems.empty());
+      EXPECT_EQ(inOrder.problems.front().file, "RPG_RT.ldb");
+    }
+  }
+}
+
+TEST(Report, BothHalvesOfALongListResolveAndTheSummaryTakesEachNameAtItsFirstUse) {
+  TempFolder root;
+  const fs::path project = root.Path() / "Game";
+  const fs::path rtp = root.Path() / "RTP";
+  // Folders spelt in other letter cases are found all the same.
+  testing::WriteFile(project / "SOUND" / "Own.wav", "x");
+  testing::WriteFile(rtp / "sound" / "Hit.wav", "x");
+  testing::WriteFile(rtp / "sound" / "Far.wav", "x");
+  fs::create_directories(project / "Music");
+
+  lcf::Collected c;
+  const std::size_t count = 6000;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string name = i % 3 == 0 ? "Own" : i % 3 == 1 ? "Hit" : "Lost";
+    if (i == 5) name = "Ay";       // missing, and the same name as "Ax" under the fold below
+    if (i == 50) name = "Ax";
+    if (i == 5000) name = "Far";   // first named in the second half
+    if (i == 5001) name = "Gone";  // missing, first named in the second half
+    c.Add(lcf::Folder::kSound, name, "place " + std::to_string(i));
+  }
+  report::Options o;
+  o.projectFolder = project.string() + "/";
+  o.rtpFolder = rtp.string() + "/";
+  // A fold under which x and y are one letter: which spelling of a missing
+  // name is listed depends on the order names are met in.
+  o.fold = [](std::string_view text) {
+    std::string key = report::AsciiLower(text);
+    for (char& ch : key) ch = ch == 'y' ? 'x' : ch;
+    return key;
+  };
+  auto files = MakeFileSystem();
+  const report::Report r = report::Resolve(*files, o, c);
+  ASSERT_EQ(r.references.size(), count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const report::Entry& e = r.references[i];
+    ASSERT_EQ(e.where, "place " + std::to_string(i));
+    ASSERT_EQ(e.name, c.references[i].name);
+    if (e.name == "Own") {
+      ASSERT_EQ(e.status, report::Status::kProject) << i;
+      ASSERT_EQ(e.files.size(), 1u) << i;
+    } else if (e.name == "Hit" || e.name == "Far") {
+      ASSERT_EQ(e.status, report::Status::kRtp) << i;
+      ASSERT_EQ(e.files, std::vector<std::string>{"Sound\\" + e.name + ".wav"}) << i;
+    } else {
+      ASSERT_EQ(e.status, report::Status::kMissing) << i;
+      ASSERT_TRUE(e.files.empty()) << i;
+    }
+  }
+  EXPECT_EQ(r.needed, (std::vector<std::string>{"Sound\\Far.wav", "Sound\\Hit.wav"}));
+  EXPECT_EQ(r.missing, (std::vector<std::string>{"Sound\\Ay", "Sound\\Gone", "Sound\\Lost"}));
 }
 
 TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
