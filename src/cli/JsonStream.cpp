@@ -1,5 +1,7 @@
 #include "JsonStream.h"
 
+#include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <stdexcept>
 
@@ -37,6 +39,18 @@ struct PlainBytes {
 };
 constexpr PlainBytes kPlain;
 
+// Whether all eight bytes of v stand for themselves: none at or above 0x80,
+// below 0x20, a quote or a backslash. Each test is exact for whether such a
+// byte is there at all.
+inline bool AllPlain(std::uint64_t v) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  auto hasZero = [](std::uint64_t x) { return ((x - kOnes) & ~x & kHigh) != 0; };
+  const bool high = (v & kHigh) != 0;
+  const bool control = ((v - kOnes * 0x20) & ~v & kHigh) != 0;
+  return !high && !control && !hasZero(v ^ (kOnes * '"')) && !hasZero(v ^ (kOnes * '\\'));
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
@@ -47,6 +61,10 @@ void AppendJsonString(std::string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     // A run of bytes that stand for themselves goes in at once.
     std::size_t end = i;
+    for (std::uint64_t word; end + 8 <= text.size(); end += 8) {
+      std::memcpy(&word, text.data() + end, 8);
+      if (!AllPlain(word)) break;
+    }
     while (end < text.size() && kPlain.plain[static_cast<unsigned char>(text[end])]) ++end;
     if (end != i) {
       out.append(text.data() + i, end - i);

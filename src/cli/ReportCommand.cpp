@@ -259,6 +259,17 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
         for (std::size_t i = begin; i < end; ++i) WriteReference(w, r.references[i]);
       },
       [&](std::size_t begin, std::size_t end) {
+        // Room for the whole half at once (a little more than it takes):
+        // growing a buffer of megabytes copies it over and over.
+        std::size_t size = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+          const report::Entry& e = r.references[i];
+          size += 160 + e.name.size() + e.where.size() + e.nameBytes.size();
+          for (const std::string& f : e.files) size += 16 + f.size();
+        }
+        std::string room;
+        room.reserve(size + size / 16);
+        second = std::ostringstream(std::move(room));
         JsonStream items(second);
         items.ContinueInside(2);
         for (std::size_t i = begin; i < end; ++i) WriteReference(items, r.references[i]);

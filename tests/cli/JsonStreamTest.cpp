@@ -62,6 +62,17 @@ TEST(JsonStream, StringsAreEscapedAndInvalidUtf8ReplacedAsTheLibraryDoes) {
     AppendJsonString(out, s);
     ASSERT_EQ(out, DumpString(s)) << "case " << i;
   }
+  // Long plain runs are passed over several bytes at a time: each byte that
+  // needs care must still be seen wherever it falls in such a run.
+  for (const unsigned char special : interesting) {
+    for (std::size_t at = 0; at < 24; ++at) {
+      std::string s(24, 'q');
+      s[at] = static_cast<char>(special);
+      std::string out;
+      AppendJsonString(out, s);
+      ASSERT_EQ(out, DumpString(s)) << "byte " << int(special) << " at " << at;
+    }
+  }
 }
 
 TEST(JsonStream, NestedValuesAndReportShapedObjectsMatchTheLibrarysDump) {
