@@ -1,5 +1,6 @@
 #include "JsonStream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -51,21 +52,34 @@ inline bool AllPlain(std::uint64_t v) {
   return !high && !control && !hasZero(v ^ (kOnes * '"')) && !hasZero(v ^ (kOnes * '\\'));
 }
 
+// Where the first byte at or after from that does not stand for itself is.
+std::size_t PlainUntil(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  for (std::uint64_t word; end + 8 <= text.size(); end += 8) {
+    std::memcpy(&word, text.data() + end, 8);
+    if (!AllPlain(word)) break;
+  }
+  while (end < text.size() && kPlain.plain[static_cast<unsigned char>(text[end])]) ++end;
+  return end;
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
   static const char kHex[] = "0123456789abcdef";
   const std::size_t start = out.size();
+  std::size_t end = PlainUntil(text, 0);
+  if (end == text.size()) {
+    // Most strings need nothing escaped: quotes around, the text between.
+    out.append(text.size() + 2, '"');
+    if (!text.empty()) std::memcpy(out.data() + start + 1, text.data(), text.size());
+    return;
+  }
   out.reserve(start + text.size() + 2);
   out += '"';
   for (std::size_t i = 0; i < text.size(); ++i) {
     // A run of bytes that stand for themselves goes in at once.
-    std::size_t end = i;
-    for (std::uint64_t word; end + 8 <= text.size(); end += 8) {
-      std::memcpy(&word, text.data() + end, 8);
-      if (!AllPlain(word)) break;
-    }
-    while (end < text.size() && kPlain.plain[static_cast<unsigned char>(text[end])]) ++end;
+    if (i != 0) end = PlainUntil(text, i);
     if (end != i) {
       out.append(text.data() + i, end - i);
       if (end == text.size()) break;
@@ -142,8 +156,21 @@ void JsonStream::Key(std::string_view key) {
   Separate(level.empty, levels_.size());
   level.empty = false;
   level.lastKey = key;
-  AppendJsonString(buffer_, key);
-  buffer_.append(": ", 2);
+  // Keys are short words: those of letters and digits go in without the
+  // escaping pass, quotes and colon in the same append.
+  const bool word = key.size() <= 32 && std::all_of(key.begin(), key.end(), [](char c) {
+                      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+                    });
+  if (word) {
+    const std::size_t at = buffer_.size();
+    buffer_.append(key.size() + 4, '"');
+    std::memcpy(buffer_.data() + at + 1, key.data(), key.size());
+    buffer_[at + key.size() + 2] = ':';
+    buffer_[at + key.size() + 3] = ' ';
+  } else {
+    AppendJsonString(buffer_, key);
+    buffer_.append(": ", 2);
+  }
   afterKey_ = true;
 }
 
