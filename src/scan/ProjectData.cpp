@@ -373,16 +373,24 @@ CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool
   return cleaned;
 }
 
-// A short wait for the other thread, which hands on a piece every few
-// microseconds: sleeping and being woken would cost more.
-inline void Pause() {
+// Waits a little for ready() before the caller sleeps: the other thread
+// hands on a piece every few microseconds, and being put to sleep and woken
+// would cost more. A short spin, then a few yields, which let the other
+// thread run when both share one core (another program may hold the other).
+template <class Ready>
+bool SpinFor(Ready ready) {
+  for (int i = 0; i < 256; ++i) {
+    if (ready()) return true;
 #if defined(__SSE2__)
-  _mm_pause();
-#else
-  std::this_thread::yield();
+    _mm_pause();
 #endif
+  }
+  for (int i = 0; i < 16; ++i) {
+    if (ready()) return true;
+    std::this_thread::yield();
+  }
+  return ready();
 }
-constexpr int kSpins = 4000;
 
 // Writes each piece to its place in the scratch file and passes it on, on a
 // second thread while the build reads on. When too many wait, the build
@@ -467,8 +475,7 @@ class FileJobs {
   // Waits until the piece before has been passed on; false when the build
   // is being stopped, raises what the other thread's job raised.
   bool AwaitTurn(std::size_t piece) {
-    for (int i = 0; i < kSpins && next_.load(std::memory_order_acquire) != piece; ++i) Pause();
-    if (next_.load(std::memory_order_acquire) == piece) return true;
+    if (SpinFor([&] { return next_.load(std::memory_order_acquire) == piece; })) return true;
     std::unique_lock<std::mutex> lock(mutex_);
     turnWaiters_.fetch_add(1);
     passed_.wait(lock, [&] { return next_.load() == piece || failure_ || cancelled_; });
@@ -506,7 +513,7 @@ class FileJobs {
     for (;;) {
       if (queue_.empty() && !done_) {
         lock.unlock();
-        for (int i = 0; i < kSpins && queued_.load(std::memory_order_relaxed) == 0; ++i) Pause();
+        SpinFor([&] { return queued_.load(std::memory_order_relaxed) != 0; });
         lock.lock();
       }
       idle_ = true;
