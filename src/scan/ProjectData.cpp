@@ -192,7 +192,12 @@ bool MarkedRunCutter::Run(const char* data, const std::size_t size, std::size_t 
       }
       if (!takeBack(back)) return false;
       // The rest of the run: one byte, a length byte L, L + 1 bytes, then
-      // continuation lines while the next two bytes say so.
+      // continuation lines while the next two bytes say so. Mostly it lies
+      // wholly in the data at hand.
+      if (QuickRun(data, size, cursor)) {
+        read = cursor;
+        continue;
+      }
       phase_ = Phase::kSkip;
       skip_ = 1;
       afterSkip_ = Phase::kLength;
@@ -204,6 +209,27 @@ bool MarkedRunCutter::Run(const char* data, const std::size_t size, std::size_t 
     }
     read = cursor;
   }
+}
+
+// The run from cursor read straight through, when it ends (with the two
+// bytes that show it ends) before size; cursor then points past it.
+bool MarkedRunCutter::QuickRun(const char* data, std::size_t size, std::size_t& cursor) {
+  std::size_t at = cursor;
+  auto have = [&](std::size_t n) { return n <= size - at; };
+  if (!have(2)) return false;
+  std::size_t length = Byte(data, at + 1);
+  at += 2;
+  for (;;) {
+    if (!have(length + 1)) return false;
+    at += length + 1;
+    if (!have(2)) return false;
+    if (Byte(data, at) != kContinue0 || Byte(data, at + 1) != kContinue1) break;
+    if (!have(5)) return false;
+    length = Byte(data, at + 4);
+    at += 5;
+  }
+  cursor = at;
+  return true;
 }
 
 // Reads on in the run from cursor; false when data ends first.

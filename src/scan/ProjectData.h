@@ -61,6 +61,7 @@ class MarkedRunCutter {
   friend void CutMarkedRuns(std::string_view input, std::vector<std::string_view>& kept);
   bool Run(const char* data, std::size_t size, std::size_t read, std::vector<std::string_view>& kept,
            std::size_t& local, std::size_t& unread);
+  static bool QuickRun(const char* data, std::size_t size, std::size_t& cursor);
   bool ParseRun(const char* data, std::size_t size, std::size_t& cursor);
 
   std::uint64_t size_;
