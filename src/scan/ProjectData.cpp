@@ -383,6 +383,51 @@ class BlockPool : public std::enable_shared_from_this<BlockPool> {
   std::vector<Block> free_;
 };
 
+// The chunks' blocks, cut from one allocation that is taken with the first
+// and large enough for the allocator to map it apart: it goes back to the
+// system when the build ends, rather than stay with the process while the
+// word list is sorted. Each comes back when its last holder lets go.
+class ChunkBlocks : public std::enable_shared_from_this<ChunkBlocks> {
+ public:
+  ChunkBlocks(std::size_t count, std::size_t size) : count_(count), size_(size) {
+    // Made here: the return runs in a deleter, where allocating could only
+    // end the program.
+    free_.reserve(count);
+    for (std::size_t i = count; i-- > 0;) free_.push_back(i);
+  }
+
+  std::shared_ptr<char> Take() {
+    std::size_t index;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!memory_) memory_.reset(new char[count_ * size_]);  // uninitialised: read straight into it
+      if (free_.empty()) return std::shared_ptr<char>(new char[size_], std::default_delete<char[]>());
+      // The one given back last, so that as few as need be are touched.
+      index = free_.back();
+      free_.pop_back();
+    }
+    auto self = shared_from_this();
+    try {
+      return std::shared_ptr<char>(memory_.get() + index * size_, [self, index](char*) { self->Return(index); });
+    } catch (...) {
+      Return(index);  // the deleter was not made: the block was never handed out
+      throw;
+    }
+  }
+
+ private:
+  void Return(std::size_t index) noexcept {
+    std::lock_guard<std::mutex> lock(mutex_);
+    free_.push_back(index);
+  }
+
+  const std::size_t count_;
+  const std::size_t size_;
+  std::mutex mutex_;
+  std::unique_ptr<char[]> memory_;
+  std::vector<std::size_t> free_;
+};
+
 CleanedFile ReadCleaned(FileSystem& fs, const std::string& path, BlockPool* pool) {
   std::unique_ptr<FileReader> file = fs.OpenRead(path);
   const std::uint64_t size = file->Size();
@@ -623,13 +668,20 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   } cleanup{fs, workFile, dataFile, out};
 
   // The inputs in order: the database, the map tree, then the maps, whose
-  // names are kept one after another (a game may have thousands).
+  // names are kept one after another.
   const bool hasDatabase = fs.FileExists(projectFolder + "rpg_rt.ldb");
   const bool hasTree = fs.FileExists(projectFolder + "rpg_rt.lmt");
+  // Listed before any data is held (a game may have thousands); what the
+  // listing raises comes in its turn, after the first two inputs.
   std::string maps;        // each name ends in a zero byte
   std::size_t mapAt = 0;   // the next name's start
   std::size_t mapIndex = 0;
-  bool mapsListed = false;
+  std::exception_ptr mapsFailure;
+  try {
+    for (const std::string& name : fs.FindFiles(projectFolder + "*.lmu")) maps.append(name).push_back('\0');
+  } catch (...) {
+    mapsFailure = std::current_exception();
+  }
   // The status text and path of input i (asked for in order), or false
   // past the last.
   auto input = [&](std::size_t i, std::string& status, std::string& path) {
@@ -643,10 +695,7 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
       path = projectFolder + "rpg_rt.lmt";
       return true;
     }
-    if (!mapsListed) {
-      for (const std::string& name : fs.FindFiles(projectFolder + "*.lmu")) maps.append(name).push_back('\0');
-      mapsListed = true;
-    }
+    if (mapsFailure) std::rethrow_exception(mapsFailure);
     if (i < mapIndex) {  // started over
       mapAt = 0;
       mapIndex = 0;
@@ -666,7 +715,9 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   // One pass over the inputs, in chunks or whole files; a file that cannot
   // be cut in chunks raises CutWhole.
   auto build = [&](bool chunked) {
-    auto pool = std::make_shared<BlockPool>(chunked ? kWaitingChunks + 2 : kWaitingFiles + 2);
+    auto pool = std::make_shared<BlockPool>(kWaitingFiles + 2);
+    // Each hand works on one chunk, the build reads one, and kWaitingChunks wait.
+    auto blocks = std::make_shared<ChunkBlocks>(kWaitingChunks + 2, hold + 1 + chunk);
     // Stopped before the cleanup closes the file it writes to.
     FileJobs jobs(options.part, chunked ? kWaitingChunks : kWaitingFiles);
     auto pass = [&](CleanedFile file) {
@@ -686,7 +737,7 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
       while (first || left > 0) {
         first = false;
         const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk));
-        std::shared_ptr<char> block = pool->Take(room + chunk);
+        std::shared_ptr<char> block = blocks->Take();
         char* at = block.get() + room;
         file->Read(at, count);
         left -= count;

@@ -140,7 +140,12 @@ class WordCollector {
     short_[slot] = key;
     ++shortSeen_[length];
     Keep(word, length);
-    if (++shortUsed_ * 2 <= short_.size()) return;
+    // Once large, filled up to three quarters: the table is most of what
+    // the words cost, and a look-up of a known word still takes about two
+    // slots. A small one grows at half, keeping it clear of the sizes the
+    // allocator keeps in its heap once freed.
+    const std::size_t most = short_.size() >= (std::size_t{1} << 14) ? short_.size() / 4 * 3 : short_.size() / 2;
+    if (++shortUsed_ <= most) return;
     std::vector<std::uint64_t> old(short_.size() * 2, 0);
     old.swap(short_);
     --shortShift_;
