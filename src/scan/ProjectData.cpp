@@ -316,8 +316,10 @@ namespace {
 // before carries over; a chunk holds back at most kHold kept bytes (a run
 // takes back one, and messages in a row one each). While the receiver works
 // on a chunk, the build reads the next: at most kWaitingChunks wait, each
-// hand works on one and the build reads one.
-constexpr std::size_t kChunk = 64u << 10;
+// hand works on one and the build reads one. Those four blocks leave room
+// for the bound of a game of a few maps, and a chunk is still large enough
+// that handing it on costs little next to reading it.
+constexpr std::size_t kChunk = 48u << 10;
 constexpr std::size_t kHold = 1u << 10;
 constexpr std::size_t kWaitingChunks = 2;
 // Whole files: as many wait.
