@@ -670,20 +670,13 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
   } cleanup{fs, workFile, dataFile, out};
 
   // The inputs in order: the database, the map tree, then the maps, whose
-  // names are kept one after another.
+  // names are kept one after another (a game may have thousands).
   const bool hasDatabase = fs.FileExists(projectFolder + "rpg_rt.ldb");
   const bool hasTree = fs.FileExists(projectFolder + "rpg_rt.lmt");
-  // Listed before any data is held (a game may have thousands); what the
-  // listing raises comes in its turn, after the first two inputs.
   std::string maps;        // each name ends in a zero byte
   std::size_t mapAt = 0;   // the next name's start
   std::size_t mapIndex = 0;
-  std::exception_ptr mapsFailure;
-  try {
-    for (const std::string& name : fs.FindFiles(projectFolder + "*.lmu")) maps.append(name).push_back('\0');
-  } catch (...) {
-    mapsFailure = std::current_exception();
-  }
+  bool mapsListed = false;
   // The status text and path of input i (asked for in order), or false
   // past the last.
   auto input = [&](std::size_t i, std::string& status, std::string& path) {
@@ -697,7 +690,10 @@ void BuildProjectData(FileSystem& fs, const std::string& projectFolder, const Bu
       path = projectFolder + "rpg_rt.lmt";
       return true;
     }
-    if (mapsFailure) std::rethrow_exception(mapsFailure);
+    if (!mapsListed) {
+      for (const std::string& name : fs.FindFiles(projectFolder + "*.lmu")) maps.append(name).push_back('\0');
+      mapsListed = true;
+    }
     if (i < mapIndex) {  // started over
       mapAt = 0;
       mapIndex = 0;
