@@ -5,27 +5,29 @@
 #include "ProjectData.h"
 #include "ScanLib.h"
 
-#include <atomic>
 #include <exception>
-#include <mutex>
 
 namespace quillfen {
 namespace {
 
-// Collects the words of the project data as the build passes each file
-// on, by either of its two hands, so that the word stage only takes the
-// result. A failure here belongs to the word stage, not to the build.
+// Collects the words of the project data as the build passes it on, piece
+// by piece in order, so that the word stage only takes the result. A
+// failure here belongs to the word stage, not to the build.
 class WordCollection {
  public:
-  void Take(int hand, std::size_t piece, const CleanedFile& file) noexcept {
-    if (failed_.load(std::memory_order_relaxed)) return;
+  void Take(const CleanedFile& file) noexcept {
+    if (failure_) return;
     try {
-      words_.Feed(hand, piece, file.spans);
+      words_.Feed(file.spans);
     } catch (...) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!failure_) failure_ = std::current_exception();
-      failed_ = true;
+      failure_ = std::current_exception();
     }
+  }
+
+  // The build starts over from its first piece.
+  void Restart() {
+    words_ = WordStream();
+    failure_ = nullptr;
   }
 
   std::vector<std::string> Finish() {
@@ -34,9 +36,7 @@ class WordCollection {
   }
 
  private:
-  WordPieces words_{2};  // one per hand
-  std::atomic<bool> failed_{false};
-  std::mutex mutex_;
+  WordStream words_;
   std::exception_ptr failure_;
 };
 
@@ -159,11 +159,9 @@ void Scanner::RunPipeline() {
   if (!stage(msg::kStatusBuilding, msg::kBuildErrorTitle, msg::kBuildError, [&] {
         scratch = env_.fs.LockExclusive(dataFile);
         if (!scratch) throw FileError("the scratch file " + dataFile + " is in use by another scan");
-        auto collect = [&words](int hand, std::size_t piece, const CleanedFile& file) {
-          words.Take(hand, piece, file);
-        };
+        auto collect = [&words](int, std::size_t, const CleanedFile& file) { words.Take(file); };
         BuildOptions options{env_.scratchFolder, [this](std::string_view text) { host_.SetStatus(text); },
-                             collect, false};
+                             collect, false, [&words] { words.Restart(); }};
         BuildProjectData(env_.fs, host_.ProjectFolder(), options, projectData);
       }))
     return;

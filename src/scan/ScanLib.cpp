@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <cstring>
 #include <vector>
@@ -54,6 +53,9 @@ constexpr std::array<std::uint8_t, 256> kFold = MakeFoldTable();
 // Remembers the words met so far, ignoring case, keeping the first spelling
 // of each in order of appearance. Words of up to eight characters are their
 // own 64-bit key, longer ones are known by a hash of their folded bytes.
+// The spellings are packed one after another, each after its length: a
+// game holds tens of thousands of words, mostly of three or four letters,
+// and the scan's peak memory is mostly its word list.
 class WordCollector {
  public:
   WordCollector() : short_(std::size_t{1} << kShortBits, 0), slots_(1 << 10) {}
@@ -84,12 +86,26 @@ class WordCollector {
     }
   }
 
-  std::vector<std::string> Take() { return std::move(words_); }
-
-  // Words met from now on are tagged with key, which only grows.
-  void SetKey(std::uint64_t key) { key_ = key; }
-  // The key current when each word of Take() was first met.
-  std::vector<std::uint64_t> TakeKeys() { return std::move(keys_); }
+  // Every word met, in order, each once; the collector is empty after it.
+  // The look-up tables go first and each page of spellings once read, so
+  // that the words are never held twice.
+  std::vector<std::string> Take() {
+    std::vector<std::uint64_t>().swap(short_);
+    std::vector<Slot>().swap(slots_);
+    std::vector<std::string> words;
+    words.reserve(count_);
+    for (Page& page : pages_) {
+      for (const char* at = page.bytes.get(); at < page.bytes.get() + page.used;) {
+        const std::size_t length = ReadLength(at);
+        words.emplace_back(at, length);
+        at += length;
+      }
+      page.bytes.reset();
+    }
+    std::vector<Page>().swap(pages_);
+    count_ = 0;
+    return words;
+  }
 
   // Every word of one (two) characters has been met: further ones change
   // nothing, and the scanner may skip them. In binary data that happens
@@ -124,7 +140,12 @@ class WordCollector {
     short_[slot] = key;
     ++shortSeen_[length];
     Keep(word, length);
-    if (++shortUsed_ * 2 <= short_.size()) return;
+    // Once large, filled up to three quarters: the table is most of what
+    // the words cost, and a look-up of a known word still takes about two
+    // slots. A small one grows at half, keeping it clear of the sizes the
+    // allocator keeps in its heap once freed.
+    const std::size_t most = short_.size() >= (std::size_t{1} << 14) ? short_.size() / 4 * 3 : short_.size() / 2;
+    if (++shortUsed_ <= most) return;
     std::vector<std::uint64_t> old(short_.size() * 2, 0);
     old.swap(short_);
     --shortShift_;
@@ -145,20 +166,19 @@ class WordCollector {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t s = h & mask;; s = (s + 1) & mask) {
       Slot& slot = slots_[s];
-      if (slot.word == 0) {
+      if (slot.word == nullptr) {
         slot.hash = h;
-        Keep(word, length);
-        slot.word = static_cast<std::uint32_t>(words_.size());
+        slot.word = Keep(word, length);
         if (++used_ * 2 > slots_.size()) GrowLonger();
         return;
       }
-      if (slot.hash == h && SameFolded(words_[slot.word - 1], word, length)) return;
+      if (slot.hash == h && SameFolded(slot.word, word, length)) return;
     }
   }
 
   struct Slot {
     std::uint64_t hash = 0;
-    std::uint32_t word = 0;  // index + 1 into words_; 0 is empty
+    const char* word = nullptr;  // its spelling, from the length on; none when empty
   };
 
   void GrowLonger() {
@@ -166,26 +186,60 @@ class WordCollector {
     old.swap(slots_);
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
-      if (slot.word == 0) continue;
+      if (slot.word == nullptr) continue;
       std::size_t s = slot.hash & mask;
-      while (slots_[s].word != 0) s = (s + 1) & mask;
+      while (slots_[s].word != nullptr) s = (s + 1) & mask;
       slots_[s] = slot;
     }
   }
 
-  void Keep(const char* word, std::size_t length) {
-    words_.emplace_back(word, length);
-    if (key_ != kNoKeys) keys_.push_back(key_);
+  // The length, seven bits a byte, low bits first; then the bytes. Pages
+  // are filled in turn and never move; a word longer than a page gets one
+  // of its own. Returns where it starts.
+  const char* Keep(const char* word, std::size_t length) {
+    const std::size_t need = length + (std::bit_width(length | 1) + 6) / 7;
+    if (pages_.empty() || kPage - pages_.back().used < need) {
+      pages_.push_back(Page{std::unique_ptr<char[]>(new char[std::max(kPage, need)]), 0});
+    }
+    Page& page = pages_.back();
+    char* const start = page.bytes.get() + page.used;
+    char* at = start;
+    for (std::size_t rest = length;; rest >>= 7) {
+      const bool more = rest >= 0x80;
+      *at++ = static_cast<char>((rest & 0x7F) | (more ? 0x80 : 0));
+      if (!more) break;
+    }
+    std::memcpy(at, word, length);
+    page.used += need;
+    ++count_;
+    return start;
+  }
+  // The length that starts at at; at moves on to the bytes.
+  static std::size_t ReadLength(const char*& at) {
+    std::size_t length = 0;
+    for (unsigned shift = 0;; shift += 7) {
+      const auto byte = static_cast<unsigned char>(*at++);
+      length |= static_cast<std::size_t>(byte & 0x7F) << shift;
+      if ((byte & 0x80) == 0) return length;
+    }
   }
 
-  static bool SameFolded(const std::string& a, const char* b, std::size_t length) {
-    if (a.size() != length) return false;
+  static bool SameFolded(const char* a, const char* b, std::size_t length) {
+    if (ReadLength(a) != length) return false;
     for (std::size_t i = 0; i < length; ++i) {
-      if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
-        return false;
+      if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])]) return false;
     }
     return true;
   }
+
+  struct Page {
+    std::unique_ptr<char[]> bytes;
+    std::size_t used = 0;
+  };
+  // Large enough that the allocator maps each page apart: untouched parts
+  // cost nothing, and a page goes back to the system when freed, whichever
+  // thread took it.
+  static constexpr std::size_t kPage = 1u << 20;
 
   static constexpr std::size_t kWordCodes = 38;  // '-', '_', ten digits, 26 letters
   std::vector<std::uint64_t> short_;  // packed keys; 0 is empty
@@ -194,10 +248,8 @@ class WordCollector {
   std::size_t shortSeen_[kPackedMax + 1] = {};
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
-  std::vector<std::string> words_;
-  static constexpr std::uint64_t kNoKeys = ~0ull;
-  std::uint64_t key_ = kNoKeys;
-  std::vector<std::uint64_t> keys_;
+  std::vector<Page> pages_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace
@@ -404,108 +456,50 @@ void ExtractWordsFromData(std::string_view data, StringList& words, const Progre
   words.AddAll(collector.Take());
 }
 
-// Each piece's words are collected by its feeder, except the words at its
-// two ends, which may go on in the neighbouring pieces: those ends are kept
-// and joined in piece order at the end. Every word is tagged with a key that
-// orders all words by first appearance: 2n + 1 for the words inside piece n,
-// 2n for a word that ends in piece n after starting in an earlier one.
-struct WordPieces::Impl {
-  struct Ends {
-    bool known = false;
-    bool allWord = true;  // no byte of the piece ends a word
-    std::string head;     // word bytes before the piece's first other byte
-    std::string tail;     // word bytes after its last other byte
-  };
-
-  explicit Impl(int feeders) : collectors(static_cast<std::size_t>(feeders)) {}
-
-  std::vector<WordCollector> collectors;
-  std::mutex mutex;  // guards ends
-  std::vector<Ends> ends;
+// The word at the end of what was fed so far may go on in the next part:
+// its bytes wait in pending until a byte that is no word character comes.
+struct WordStream::Impl {
+  WordCollector collector;
+  std::string pending;
 };
 
-WordPieces::WordPieces(int feeders) : impl_(std::make_unique<Impl>(feeders)) {}
-WordPieces::~WordPieces() = default;
+WordStream::WordStream() : impl_(std::make_unique<Impl>()) {}
+WordStream::~WordStream() = default;
+WordStream::WordStream(WordStream&&) noexcept = default;
+WordStream& WordStream::operator=(WordStream&&) noexcept = default;
 
-void WordPieces::Feed(int feeder, std::size_t piece, std::span<const std::string_view> parts) {
-  WordCollector& collector = impl_->collectors[static_cast<std::size_t>(feeder)];
-  collector.SetKey(2 * static_cast<std::uint64_t>(piece) + 1);
-  Impl::Ends ends;
-  std::string pending;  // a word inside the piece that may go on in the next part
+void WordStream::Feed(std::span<const std::string_view> parts) {
+  WordCollector& collector = impl_->collector;
+  std::string& pending = impl_->pending;
   for (std::string_view part : parts) {
     const char* bytes = part.data();
     const std::size_t size = part.size();
     auto isWord = [&](std::size_t i) { return kWordChar[static_cast<unsigned char>(bytes[i])]; };
     std::size_t first = 0;
     while (first < size && isWord(first)) ++first;
-    if (ends.allWord) {
-      ends.head.append(bytes, first);
-      if (first == size) continue;
-      ends.allWord = false;
-    } else {
-      if (first == size) {
-        pending.append(bytes, size);
-        continue;
-      }
-      pending.append(bytes, first);
-      if (!pending.empty()) collector.Add(pending.data(), pending.size(), pending.data() + pending.size());
+    if (first == size) {
+      pending.append(bytes, size);
+      continue;
     }
-    pending.clear();
+    if (!pending.empty()) {
+      pending.append(bytes, first);
+      collector.Add(pending.data(), pending.size(), pending.data() + pending.size());
+      pending.clear();
+    } else if (first > 0) {
+      collector.Add(bytes, first, bytes + size);
+    }
     std::size_t last = size;  // one past the last byte that is no word character
     while (isWord(last - 1)) --last;
     CollectWords(bytes, first, last, bytes + size, collector);
     pending.assign(bytes + last, size - last);
   }
-  ends.tail = std::move(pending);
-  ends.known = true;
-  std::lock_guard<std::mutex> lock(impl_->mutex);
-  if (impl_->ends.size() <= piece) impl_->ends.resize(piece + 1);
-  impl_->ends[piece] = std::move(ends);
 }
 
-std::vector<std::string> WordPieces::Finish() {
-  Impl& s = *impl_;
-  struct Source {
-    std::vector<std::string> words;
-    std::vector<std::uint64_t> keys;
-    std::size_t next = 0;
-  };
-  std::vector<Source> sources;
-  for (WordCollector& collector : s.collectors) sources.push_back({collector.Take(), collector.TakeKeys()});
-
-  // The words across piece edges, in order.
-  Source edges;
-  std::string carry;
-  for (std::size_t n = 0; n < s.ends.size(); ++n) {
-    Impl::Ends& piece = s.ends[n];
-    if (!piece.known) throw std::logic_error("a piece of the project data was never read");
-    carry += piece.head;
-    if (piece.allWord) continue;
-    if (!carry.empty()) {
-      edges.words.push_back(std::move(carry));
-      edges.keys.push_back(2 * static_cast<std::uint64_t>(n));
-    }
-    carry = std::move(piece.tail);
-  }
-  if (!carry.empty()) {
-    edges.words.push_back(std::move(carry));
-    edges.keys.push_back(2 * static_cast<std::uint64_t>(s.ends.size()));
-  }
-  sources.push_back(std::move(edges));
-
-  // Merged by key; no key is in two sources.
-  std::vector<std::string> merged;
-  for (;;) {
-    Source* best = nullptr;
-    for (Source& source : sources) {
-      if (source.next < source.words.size() &&
-          (best == nullptr || source.keys[source.next] < best->keys[best->next]))
-        best = &source;
-    }
-    if (best == nullptr) break;
-    merged.push_back(std::move(best->words[best->next++]));
-  }
-  return merged;
+std::vector<std::string> WordStream::Finish() {
+  std::string& pending = impl_->pending;
+  if (!pending.empty()) impl_->collector.Add(pending.data(), pending.size(), pending.data() + pending.size());
+  std::string().swap(pending);
+  return impl_->collector.Take();
 }
 
 void ReportExtractionProgress(std::uint64_t size, const ProgressSink& progress) {

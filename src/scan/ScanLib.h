@@ -24,18 +24,17 @@ void ExtractWords(const FileSystem& fs, const std::string& fileName, StringList&
 // The same over data already in memory.
 void ExtractWordsFromData(std::string_view data, StringList& words, const ProgressSink& progress);
 
-// The words of data that arrives in numbered pieces 0, 1, 2, ..., each
-// made of parts; a word may run from one part or piece into the next. The
-// pieces are shared out among feeders, each taking its pieces whole and in
-// increasing order, so that threads can collect at once; different feeders
-// may run concurrently. Finish comes after the last piece of every feeder.
-// Its list may hold a word more than once, in other spellings too: the
-// first is the one a list that ignores case keeps.
-class WordPieces {
+// The words of data that arrives in consecutive parts, fed in order; a
+// word may run from one part, or one feed, into the next. Finish gives each
+// word once, ignoring case, in the spelling met first, in order of first
+// appearance, and leaves nothing held.
+class WordStream {
  public:
-  explicit WordPieces(int feeders);
-  ~WordPieces();
-  void Feed(int feeder, std::size_t piece, std::span<const std::string_view> parts);
+  WordStream();
+  ~WordStream();
+  WordStream(WordStream&&) noexcept;
+  WordStream& operator=(WordStream&&) noexcept;
+  void Feed(std::span<const std::string_view> parts);
   std::vector<std::string> Finish();
 
  private:

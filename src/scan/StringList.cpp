@@ -1,6 +1,8 @@
 #include "StringList.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <numeric>
 #include <system_error>
 #include <thread>
@@ -65,20 +67,35 @@ void StringList::AddAll(std::vector<std::string> texts) {
   }
   if (texts.empty()) return;
   // Existing entries come first so that they win over later equal spellings.
-  std::vector<std::string> all;
-  all.reserve(items_.size() + texts.size());
-  for (auto& t : items_) all.push_back(std::move(t));
-  for (auto& t : texts) all.push_back(std::move(t));
-  std::vector<std::size_t> order(all.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  auto less = [&](std::size_t a, std::size_t b) { return CompareTextIgnoreCase(all[a], all[b]) < 0; };
+  // Everything is sorted where it lies: the word list is the largest thing
+  // a scan holds, and a second vector of it would double that.
+  if (items_.empty()) {
+    items_.swap(texts);
+  } else {
+    items_.reserve(items_.size() + texts.size());
+    for (auto& t : texts) items_.push_back(std::move(t));
+    std::vector<std::string>().swap(texts);
+  }
+  if (items_.size() <= std::numeric_limits<std::uint32_t>::max()) {
+    SortAndDropDuplicates<std::uint32_t>();
+  } else {
+    SortAndDropDuplicates<std::size_t>();
+  }
+}
+
+template <typename Index>
+void StringList::SortAndDropDuplicates() {
+  const std::size_t n = items_.size();
+  std::vector<Index> order(n);
+  std::iota(order.begin(), order.end(), Index{0});
+  auto less = [&](Index a, Index b) { return CompareTextIgnoreCase(items_[a], items_[b]) < 0; };
   // A scan's word list has tens of thousands of entries, and sorting them
   // is the longest step that nothing else overlaps: the two halves are
   // sorted on two threads. Merging keeps the first half first among equal
   // entries, so the order is that of one stable sort.
-  const auto middle = order.begin() + static_cast<std::ptrdiff_t>(order.size() / 2);
+  const auto middle = order.begin() + static_cast<std::ptrdiff_t>(n / 2);
   std::thread other;
-  if (order.size() >= kParallelSort) {
+  if (n >= kParallelSort) {
     try {
       other = std::thread([&] { std::stable_sort(order.begin(), middle, less); });
     } catch (const std::system_error&) {
@@ -92,12 +109,32 @@ void StringList::AddAll(std::vector<std::string> texts) {
   } else {
     std::stable_sort(order.begin(), order.end(), less);
   }
-  items_.clear();
-  items_.reserve(all.size());
-  for (std::size_t i : order) {
-    if (!items_.empty() && CompareTextIgnoreCase(items_.back(), all[i]) == 0) continue;
-    items_.push_back(std::move(all[i]));
+  // Entry i moves to where order says, one cycle of the permutation at a
+  // time; a place that is done points at itself.
+  for (std::size_t i = 0; i < n; ++i) {
+    if (order[i] == i) continue;
+    std::string first = std::move(items_[i]);
+    std::size_t at = i;
+    for (;;) {
+      const std::size_t from = order[at];
+      order[at] = static_cast<Index>(at);
+      if (from == i) {
+        items_[at] = std::move(first);
+        break;
+      }
+      items_[at] = std::move(items_[from]);
+      at = from;
+    }
   }
+  std::vector<Index>().swap(order);
+  // Of entries equal ignoring case, the first stays.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (kept > 0 && CompareTextIgnoreCase(items_[kept - 1], items_[i]) == 0) continue;
+    if (kept != i) items_[kept] = std::move(items_[i]);
+    ++kept;
+  }
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
 }
 
 }  // namespace quillfen

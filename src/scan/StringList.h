@@ -23,7 +23,8 @@ class StringList {
   int IndexOf(std::string_view text) const;
   bool Contains(std::string_view text) const { return IndexOf(text) >= 0; }
 
-  void Clear() { items_.clear(); }
+  // Gives the memory back too: a scan's lists are large and kept between scans.
+  void Clear() { std::vector<std::string>().swap(items_); }
   int Count() const { return static_cast<int>(items_.size()); }
   bool Empty() const { return items_.empty(); }
   const std::string& operator[](int index) const { return items_[static_cast<std::size_t>(index)]; }
@@ -38,6 +39,9 @@ class StringList {
  private:
   // Binary search: index of the first entry not less than text, and whether it equals.
   std::pair<std::size_t, bool> Find(std::string_view text) const;
+  // Stable sort ignoring case, then drops entries equal to an earlier one.
+  template <typename Index>
+  void SortAndDropDuplicates();
 
   bool sorted_;
   std::vector<std::string> items_;

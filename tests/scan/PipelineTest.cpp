@@ -6,6 +6,7 @@
 
 #include "MemoryFileSystem.h"
 #include "Messages.h"
+#include "ProjectData.h"
 #include "RecordingHost.h"
 
 namespace quillfen {
@@ -114,6 +115,34 @@ TEST_F(PipelineFixture, AScanRunsTheStagesInOrderAndImportsAfterwards) {
   auto first = host.imported;
   scanner->StartScan();
   EXPECT_EQ(host.imported, first);
+}
+
+// A map whose messages, right after a chunk's end, take back more bytes
+// than the chunk held: the words are those of the whole map cut at once,
+// and the scan shows each status once.
+TEST_F(PipelineFixture, MessagesTakingBackPastAChunkGiveTheWordsOfTheWholeCut) {
+  std::string map(65536, '.');
+  map.replace(61000, 6, " talk ");  // passed on with the first chunk, then taken back
+  map.replace(58000, 6, " hero ");  // kept
+  for (int i = 0; i < 5000; ++i) map += Message("m");
+  map += " x ";
+  fs.Put("C:\\Game\\Map0003.lmu", map);
+  fs.Put("C:\\Game\\Map0002.lmu", " ");
+  Choose();
+  scanner->StartScan();
+  EXPECT_EQ(host.imported, (std::vector<std::string>{"CharSet\\hero.png"}));
+  EXPECT_TRUE(host.Only("stop").empty());
+  EXPECT_EQ(host.Only("status"),
+            (std::vector<std::string>{"Building project...", "Building RPG_RT.ldb...", "Building RPG_RT.lmt...",
+                                      "Building Map0002.lmu...", "Building MAP0001.LMU...",
+                                      "Building Map0003.lmu...", "Fetching word list...", "Fetching file list...",
+                                      "Scanning...", "Scan complete"}));
+  std::string whole = map;
+  StripMarkers(whole);
+  ASSERT_EQ(whole.size(), 65536u - 5000 + 3);
+  const std::string* data = fs.Get("C:\\Tool\\~prtmp.buf");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->substr(data->size() - whole.size()), whole);
 }
 
 TEST_F(PipelineFixture, WithoutRtpOnlyTheMessageShows) {

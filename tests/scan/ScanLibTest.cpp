@@ -185,20 +185,21 @@ TEST(ExtractWords, WordsStayExactAfterEveryShortWordWasMet) {
   });
 }
 
-// Words of data cut into pieces and spans at random, shared out among two
-// feeders: the list a sorted StringList makes of them must be the one of the
-// whole data, spellings included.
-TEST(WordPieces, AnySharingOutGivesTheWordsOfTheWholeData) {
+// Words of data cut into pieces and spans at random and fed in order: the
+// words, their spellings and their order of first appearance must be those
+// of the whole data, whatever the cutting.
+TEST(WordStream, AnyCuttingGivesTheWordsOfTheWholeData) {
   WithEveryVectorScanner([&] {
     std::mt19937 rng(11);
     const std::string chars = "aAbBzZ09-_ .\x01\xFF";
     for (int round = 0; round < 60; ++round) {
       std::string data(rng() % 3000 + (round % 3 == 0 ? 70000 : 0), ' ');
       for (char& c : data) c = chars[rng() % chars.size()];
-      // Long runs of word characters, some filling whole pieces.
+      // Long runs of word characters, some filling whole pieces, one longer
+      // than a length byte can say.
       for (int k = 0; k < 6 && !data.empty(); ++k) {
         const std::size_t at = rng() % data.size();
-        const std::size_t length = std::min<std::size_t>(data.size() - at, rng() % 300);
+        const std::size_t length = std::min<std::size_t>(data.size() - at, k == 0 ? 400 : rng() % 300);
         for (std::size_t i = at; i < at + length; ++i) data[i] = "aBz9_"[rng() % 5];
       }
       // Pieces (some empty), each cut into spans (some empty).
@@ -217,22 +218,12 @@ TEST(WordPieces, AnySharingOutGivesTheWordsOfTheWholeData) {
         pieces.push_back(std::move(spans));
         at += size;
       }
-      WordPieces words(2);
-      std::vector<std::size_t> first, second;
-      for (std::size_t n = 0; n < pieces.size(); ++n) (rng() % 3 == 0 ? first : second).push_back(n);
-      // Feeders interleave; each keeps its own order.
-      std::size_t i = 0, j = 0;
-      while (i < first.size() || j < second.size()) {
-        if (i < first.size() && (j == second.size() || rng() % 2)) {
-          words.Feed(0, first[i], pieces[first[i]]);
-          ++i;
-        } else {
-          words.Feed(1, second[j], pieces[second[j]]);
-          ++j;
-        }
-      }
+      WordStream words;
+      for (const auto& piece : pieces) words.Feed(piece);
+      const std::vector<std::string> found = words.Finish();
+      ASSERT_EQ(found, FirstSpellings(data)) << "round " << round;
       StringList pieced(true);
-      pieced.AddAll(words.Finish());
+      pieced.AddAll(found);
       StringList whole(true);
       whole.AddAll(FirstSpellings(data));
       ASSERT_EQ(pieced.Items(), whole.Items()) << "round " << round;
