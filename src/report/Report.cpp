@@ -495,21 +495,32 @@ namespace {
 // Below this many maps one thread reads them all.
 constexpr std::size_t kMapsForTwoThreads = 8;
 
+// A project file's bytes, or nullopt once the problem is noted: absent
+// where the file is not there and that is worth its own words, else why it
+// could not be read. Whether it is there is asked only after a failure,
+// which spares a look-up per file.
+std::optional<std::string> LoadOrNote(const FileSystem& fs, const std::string& projectFolder,
+                                      const std::string& file, lcf::Collected& out,
+                                      std::string_view absent = {}) {
+  try {
+    return fs.LoadFile(projectFolder + file);
+  } catch (const FileError& e) {
+    if (!absent.empty() && !fs.FileExists(projectFolder + file)) {
+      out.AddProblem(file, lcf::Problem::kNoOffset, std::string(absent));
+    } else {
+      out.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
+    }
+    return std::nullopt;
+  }
+}
+
 // One map file into out: its references, or the problem that stopped it.
 void CollectMap(const FileSystem& fs, const std::string& projectFolder, const std::string& file,
                 lcf::Collected& out) {
-  if (!fs.FileExists(projectFolder + file)) {
-    out.AddProblem(file, lcf::Problem::kNoOffset, "is in the map tree but not in the project");
-    return;
+  if (const std::optional<std::string> bytes =
+          LoadOrNote(fs, projectFolder, file, out, "is in the map tree but not in the project")) {
+    lcf::ReadMapUnit(*bytes, file, out);
   }
-  std::string bytes;
-  try {
-    bytes = fs.LoadFile(projectFolder + file);
-  } catch (const FileError& e) {
-    out.AddProblem(file, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
-    return;
-  }
-  lcf::ReadMapUnit(bytes, file, out);
 }
 
 void Append(lcf::Collected& out, lcf::Collected&& part) {
@@ -528,27 +539,16 @@ namespace {
 
 // RPG_RT.ldb into out, or the problem that stopped it.
 void CollectDatabase(const FileSystem& fs, const std::string& projectFolder, lcf::Collected& out) {
-  std::string bytes;
-  try {
-    bytes = fs.LoadFile(projectFolder + kDatabase);
-  } catch (const FileError& e) {
-    out.AddProblem(kDatabase, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
-    return;
+  if (const std::optional<std::string> bytes = LoadOrNote(fs, projectFolder, kDatabase, out)) {
+    lcf::ReadDatabase(*bytes, kDatabase, out);
   }
-  lcf::ReadDatabase(bytes, kDatabase, out);
 }
 
 // RPG_RT.lmt into out; returns the map files to read, in the tree's order.
 std::vector<std::string> CollectTree(const FileSystem& fs, const std::string& projectFolder,
                                      lcf::Collected& out) {
   std::vector<std::string> mapFiles;
-  std::optional<std::string> tree;
-  try {
-    tree = fs.LoadFile(projectFolder + kMapTree);
-  } catch (const FileError& e) {
-    out.AddProblem(kMapTree, lcf::Problem::kNoOffset, std::string("cannot be read: ") + e.what());
-  }
-  if (tree) {
+  if (const std::optional<std::string> tree = LoadOrNote(fs, projectFolder, kMapTree, out)) {
     // A damaged tree may list a map more than once; it is one file.
     std::set<int> listed;
     for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {

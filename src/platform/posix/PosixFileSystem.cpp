@@ -342,10 +342,18 @@ class PosixFileSystem final : public FileSystem {
 
   // An existing file, not a folder, opened for reading, and its size.
   static UniqueFd OpenExistingFile(const std::string& path, std::uint64_t& size) {
-    const std::optional<std::string> resolved = ResolveFile(path);
-    if (!resolved) throw FileError("File not found: '" + path + "'");
-    UniqueFd fd(posix::OpenForReading(resolved->c_str()));
-    if (!fd) Fail("Cannot open", path, errno);
+    // Opened as spelt first: a game reads hundreds of files, nearly all
+    // spelt as on disk, and looking each up before opening it doubles the
+    // calls. Only a name not found that way is looked for ignoring case.
+    const std::string direct = posix::EndsInSeparator(path) ? std::string() : posix::DirectSpelling(path);
+    UniqueFd fd(direct.empty() ? -1 : posix::OpenForReading(direct.c_str()));
+    if (!fd && !direct.empty() && errno != ENOENT && errno != ENOTDIR) Fail("Cannot open", path, errno);
+    if (!fd) {
+      const std::optional<std::string> resolved = ResolveFile(path);
+      if (!resolved) throw FileError("File not found: '" + path + "'");
+      fd = UniqueFd(posix::OpenForReading(resolved->c_str()));
+      if (!fd) Fail("Cannot open", path, errno);
+    }
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) Fail("Cannot read", path, errno);
     if (S_ISDIR(st.st_mode)) throw FileError("'" + path + "' is a folder, not a file");

@@ -142,14 +142,28 @@ std::optional<std::vector<ListedEntry>> ListFolderTyped(const std::string& folde
   return entries;
 }
 
+namespace {
+
+// The path with every backslash read as a separator: how nearly every path
+// is spelt on disk.
+std::string DirectOf(const SplitPath& split) {
+  if (split.pieces.empty()) return {};
+  std::string direct = split.root;
+  for (const Piece& piece : split.pieces) direct = Join(direct, piece.text);
+  return direct;
+}
+
+}  // namespace
+
+std::string DirectSpelling(const std::string& path) { return path.empty() ? std::string() : DirectOf(Split(path)); }
+
 std::optional<std::string> ResolveExisting(const std::string& path) {
   if (path.empty()) return std::nullopt;
   const SplitPath split = Split(path);
   // A path spelt exactly as on disk resolves to itself: one look-up
   // instead of one per folder.
-  std::string direct = split.root;
-  for (const Piece& piece : split.pieces) direct = Join(direct, piece.text);
-  if (!split.pieces.empty() && EntryExists(direct)) return direct;
+  std::string direct = DirectOf(split);
+  if (!direct.empty() && EntryExists(direct)) return direct;
   int trials = kMostTrials;
   return Walk(split.root, split.pieces, 0, trials);
 }

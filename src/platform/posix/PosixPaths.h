@@ -12,6 +12,11 @@ namespace quillfen::posix {
 // and, among names that differ only in case, the first in NTFS order.
 std::optional<std::string> ResolveExisting(const std::string& path);
 
+// The path as it would be on disk if every backslash separated and every
+// letter were spelt right ("" for a path that names no entry): tried first
+// where a failed try costs no more than a look-up.
+std::string DirectSpelling(const std::string& path);
+
 // The path for an entry to be created: the parent folders resolved as
 // above, the last component as spelled (or the existing entry's spelling
 // when one already matches). nullopt when the parent folder is missing or
