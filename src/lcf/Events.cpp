@@ -211,14 +211,6 @@ void AddCommand(const Command& c, std::string at, Collected& out) {
 
 }  // namespace
 
-void Guarded(Collected& out, const std::string& file, const std::function<void()>& part) {
-  try {
-    part();
-  } catch (const FormatError& e) {
-    out.AddProblem(file, e.Offset(), e.what());
-  }
-}
-
 void ReadCommandList(Cursor& in, const std::string& where, Collected& out) {
   Command c;
   for (int index = 1; !in.AtEnd() && ReadCommand(in, c); ++index) {

@@ -1,7 +1,6 @@
 // Event command lists and move routes, shared by the three file readers.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "Cursor.h"
@@ -10,8 +9,16 @@
 namespace quillfen::lcf {
 
 // Runs part; a FormatError inside it becomes a problem of file and the
-// reading goes on after it.
-void Guarded(Collected& out, const std::string& file, const std::function<void()>& part);
+// reading goes on after it. A template, not a std::function: it wraps every
+// event and page, and a function object would allocate for each.
+template <class Part>
+void Guarded(Collected& out, const std::string& file, Part&& part) {
+  try {
+    part();
+  } catch (const FormatError& e) {
+    out.AddProblem(file, e.Offset(), e.what());
+  }
+}
 
 // A command list (code, indent, string, parameters; ended by a command 0 or
 // the end of the data). where is the owner's location, e.g. "RPG_RT.ldb,
