@@ -52,8 +52,8 @@ void HtmlReferences(std::ostream& out, const Report& report, Status status, cons
   for (const Entry& e : report.references) {
     if (e.status != status) continue;
     std::string files;
-    for (const std::string& f : e.files) files += (files.empty() ? "" : ", ") + f;
-    out << "<tr><td>" << lcf::FolderName(e.folder) << "</td><td>" << Escape(e.name) << "</td><td>"
+    for (const std::string& f : e.Files()) files += (files.empty() ? "" : ", ") + f;
+    out << "<tr><td>" << lcf::FolderName(e.folder) << "</td><td>" << Escape(e.Name()) << "</td><td>"
         << Escape(files) << "</td><td>" << Escape(e.where) << "</td></tr>\n";
   }
   out << "</table>\n";
@@ -99,7 +99,7 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
     from = to.size();
     to += lcf::FolderName(e.folder);
     to += '\\';
-    to += e.name;
+    to += e.Name();
     pad(from, 24);
     to += ' ';
     to += e.where;
@@ -127,7 +127,7 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
         std::size_t size = 0;
         for (std::size_t i = begin; i < end; ++i) {
           const Entry& e = report.references[i];
-          size += 11 + std::max<std::size_t>(24, lcf::FolderName(e.folder).size() + 1 + e.name.size()) +
+          size += 11 + std::max<std::size_t>(24, lcf::FolderName(e.folder).size() + 1 + e.Name().size()) +
                   e.where.size();
         }
         second.reserve(size);

@@ -765,23 +765,26 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   // What a name resolves to and how it shows, worked out once per name
   // on each half of the list.
   struct Resolved {
-    Shown shown;
+    std::shared_ptr<const Resolution> resolution;
     Status status = Status::kMissing;
-    SharedFiles files;
     std::size_t first = 0;  // the first reference of the half that names it
   };
   using Resolutions = std::unordered_map<NameKey, Resolved, NameKeyHash>;
   auto resolve = [&](Folder folder, std::string_view name) {
-    Resolved out{Display(name, names), Status::kMissing, {}};
+    auto how = std::make_shared<Resolution>();
+    Resolved out{how, Status::kMissing};
+    Shown shown = Display(name, names);
+    if (!shown.exact) how->nameBytes = Hex(name);
+    how->name = std::move(shown.text);
     const auto target = TargetOf(folder, name, encoding);
     if (!target) return out;
     const auto keys = names.KeysOf(target->name);
     const FileKind kind = lcf::KindOf(folder);
     if (std::vector<std::string> files = project.Find(target->folder, kind, keys); !files.empty()) {
-      out.files = std::move(files);
+      how->files = std::move(files);
       out.status = Status::kProject;
     } else if (std::vector<std::string> inRtp = rtp.Find(target->folder, kind, keys); !inRtp.empty()) {
-      out.files = std::move(inRtp);
+      how->files = std::move(inRtp);
       out.status = Status::kRtp;
     }
     return out;
@@ -799,12 +802,10 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       const Resolved& how = it->second;
       Entry& e = report.references[index];
       e.folder = r.folder;
-      e.name = how.shown.text;
       e.where = owned && PrintableAscii(r.where) ? std::move(owned->references[index].where)
                                                  : Display(r.where, names).text;
       e.status = how.status;
-      e.files = how.files;
-      if (!how.shown.exact) e.nameBytes = Hex(r.name);
+      e.resolution = how.resolution;
     }
   };
   Resolutions firstHalf, secondHalf;
@@ -821,15 +822,16 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   std::sort(byFirstUse.begin(), byFirstUse.end(),
             [](const Resolved* a, const Resolved* b) { return a->first < b->first; });
   for (const Resolved* how : byFirstUse) {
+    const std::vector<std::string>& files = how->resolution->files;
     if (how->status == Status::kProject) {
-      used.insert(how->files.begin(), how->files.end());
+      used.insert(files.begin(), files.end());
     } else if (how->status == Status::kRtp) {
-      for (const std::string& f : how->files) {
+      for (const std::string& f : files) {
         if (neededSeen.insert(f).second) report.needed.push_back(f);
       }
     } else {
       const lcf::Reference& r = collected.references[how->first];
-      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + how->shown.text;
+      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + how->resolution->name;
       if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
     }
   }

@@ -73,29 +73,13 @@ struct Options {
   std::string encodingSetBy;
 };
 
-// Folder\file.ext names that one name resolves to, shared by every
-// reference to that name: games repeat a name by the thousand, and a copy
-// costs no allocation.
-class SharedFiles {
- public:
-  SharedFiles() = default;
-  SharedFiles(std::vector<std::string> files)  // NOLINT: converts, as the list it holds
-      : files_(std::make_shared<const std::vector<std::string>>(std::move(files))) {}
-
-  const std::vector<std::string>& List() const { return files_ ? *files_ : Empty(); }
-  std::vector<std::string>::const_iterator begin() const { return List().begin(); }
-  std::vector<std::string>::const_iterator end() const { return List().end(); }
-  std::size_t size() const { return List().size(); }
-  bool empty() const { return List().empty(); }
-  const std::string& operator[](std::size_t i) const { return List()[i]; }
-  friend bool operator==(const SharedFiles& a, const std::vector<std::string>& b) { return a.List() == b; }
-
- private:
-  static const std::vector<std::string>& Empty() {
-    static const std::vector<std::string> none;
-    return none;
-  }
-  std::shared_ptr<const std::vector<std::string>> files_;
+// What one name resolves to and how it shows, shared by every reference to
+// that name: games repeat a name by the thousand, and sharing it keeps an
+// entry small and cheap to make.
+struct Resolution {
+  std::string name;                // for display (decoded where names are decoded)
+  std::string nameBytes;           // the name's bytes in hex ("a7f831") where name is not their exact text
+  std::vector<std::string> files;  // Folder\file.ext it resolves to, in the place of its status
 };
 
 // Names and locations for display are UTF-8 where names are decoded (on
@@ -103,12 +87,20 @@ class SharedFiles {
 // code page are written \xNN. File names (files, needed, possiblyNeeded,
 // missing, unused) are UTF-8 where listed so, else as the file system has them.
 struct Entry {
-  lcf::Folder folder;
-  std::string name;   // for display (decoded where names are decoded)
-  std::string where;  // for display
+  lcf::Folder folder = lcf::Folder::kBackdrop;
   Status status = Status::kMissing;
-  SharedFiles files;  // Folder\file.ext it resolves to, in the place of its status
-  std::string nameBytes;  // the name's bytes in hex ("a7f831") where name is not their exact text
+  std::string where;  // for display
+  std::shared_ptr<const Resolution> resolution;
+
+  const std::string& Name() const { return Resolved().name; }
+  const std::string& NameBytes() const { return Resolved().nameBytes; }
+  const std::vector<std::string>& Files() const { return Resolved().files; }
+
+ private:
+  const Resolution& Resolved() const {
+    static const Resolution none;
+    return resolution ? *resolution : none;
+  }
 };
 
 struct DynamicEntry {

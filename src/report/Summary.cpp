@@ -42,7 +42,7 @@ std::vector<MissingPlace> MissingPlaces(const Report& report) {
   std::map<std::string, MissingPlace> byName;
   for (const Entry& e : report.references) {
     if (e.status != Status::kMissing) continue;
-    const std::string named = Named(e.folder, e.name);
+    const std::string named = Named(e.folder, e.Name());
     auto [it, first] = byName.try_emplace(AsciiLower(named), MissingPlace{named, e.where, 0});
     if (!first) ++it->second.further;
   }

@@ -43,7 +43,7 @@ std::vector<std::string> StatusLines(const report::Report& r) {
   std::vector<std::string> lines;
   for (const report::Entry& e : r.references) {
     lines.push_back(std::string(report::StatusName(e.status)) + " " +
-                    std::string(lcf::FolderName(e.folder)) + "\\" + e.name);
+                    std::string(lcf::FolderName(e.folder)) + "\\" + e.Name());
   }
   return lines;
 }
@@ -100,11 +100,11 @@ TEST(Report, GeneratedGameGivesExactlyTheReferencesAndListsItsGeneratorPutThere)
   }
   // A reference finds its file in its own folder only, with its kind's extensions.
   for (const report::Entry& e : r.references) {
-    if (e.name == "Hit1") {
-      EXPECT_EQ(e.files, std::vector<std::string>{"Battle\\Hit1.png"});
+    if (e.Name() == "Hit1") {
+      EXPECT_EQ(e.Files(), std::vector<std::string>{"Battle\\Hit1.png"});
     }
-    if (e.name == "Town Theme") {
-      EXPECT_EQ(e.files, std::vector<std::string>{"Music\\Town Theme.mp3"});
+    if (e.Name() == "Town Theme") {
+      EXPECT_EQ(e.Files(), std::vector<std::string>{"Music\\Town Theme.mp3"});
     }
   }
 
@@ -135,7 +135,7 @@ TEST(Report, ShiftJisNamesAreFoundAndTheirCodePageDetected) {
   report::Report r = ReportOn(project, {});
   EXPECT_EQ(r.encoding, "Shift-JIS");
   ASSERT_EQ(r.references.size(), 2u);
-  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.name;
+  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.Name();
   EXPECT_EQ(r.references[0].where, "RPG_RT.ldb, actor 1 '\xE5\x8B\x87\xE8\x80\x85': charset");
   EXPECT_TRUE(r.unused.empty());
 
@@ -234,7 +234,7 @@ TEST(Report, FilesReadOnTwoThreadsKeepTheOrderOfOneAndTheirOwnProblems) {
     const report::Report r = ReportOn(project, {});
     std::vector<std::string> order;
     for (const report::Entry& e : r.references) {
-      if (e.where.rfind("Map", 0) == 0) order.push_back(e.name);
+      if (e.where.rfind("Map", 0) == 0) order.push_back(e.Name());
     }
     std::vector<std::string> expected;
     for (int m = 1; m <= 60; ++m) {
@@ -343,16 +343,16 @@ TEST(Report, BothHalvesOfALongListResolveAndTheSummaryTakesEachNameAtItsFirstUse
   for (std::size_t i = 0; i < count; ++i) {
     const report::Entry& e = r.references[i];
     ASSERT_EQ(e.where, "place " + std::to_string(i));
-    ASSERT_EQ(e.name, c.references[i].name);
-    if (e.name == "Own") {
+    ASSERT_EQ(e.Name(), c.references[i].name);
+    if (e.Name() == "Own") {
       ASSERT_EQ(e.status, report::Status::kProject) << i;
-      ASSERT_EQ(e.files.size(), 1u) << i;
-    } else if (e.name == "Hit" || e.name == "Far") {
+      ASSERT_EQ(e.Files().size(), 1u) << i;
+    } else if (e.Name() == "Hit" || e.Name() == "Far") {
       ASSERT_EQ(e.status, report::Status::kRtp) << i;
-      ASSERT_EQ(e.files, std::vector<std::string>{"Sound\\" + e.name + ".wav"}) << i;
+      ASSERT_EQ(e.Files(), std::vector<std::string>{"Sound\\" + e.Name() + ".wav"}) << i;
     } else {
       ASSERT_EQ(e.status, report::Status::kMissing) << i;
-      ASSERT_TRUE(e.files.empty()) << i;
+      ASSERT_TRUE(e.Files().empty()) << i;
     }
   }
   EXPECT_EQ(r.needed, (std::vector<std::string>{"Sound\\Far.wav", "Sound\\Hit.wav"}));
@@ -387,9 +387,9 @@ TEST(Report, FolderStepsReachAnotherFolderWithTheKindOfTheirOwn) {
   for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
   ASSERT_EQ(r.references.size(), 3u);
   // A picture loads an image wherever its name leads, a sound a sound.
-  EXPECT_EQ(r.references[0].files, std::vector<std::string>{"System\\Skin.png"});
+  EXPECT_EQ(r.references[0].Files(), std::vector<std::string>{"System\\Skin.png"});
   EXPECT_EQ(r.references[1].status, report::Status::kProject);
-  EXPECT_EQ(r.references[1].files, std::vector<std::string>{"Music\\Theme.png"});
+  EXPECT_EQ(r.references[1].Files(), std::vector<std::string>{"Music\\Theme.png"});
   EXPECT_EQ(r.references[2].status, report::Status::kMissing);
   EXPECT_TRUE(r.needed.empty());
   EXPECT_TRUE(r.unused.empty());
@@ -430,16 +430,16 @@ TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   auto controls = [](const std::string& text) {
     return std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && c < 0x20; });
   };
-  EXPECT_EQ(r.references.back().name, "Boom\\x0D\\x1B[2J");
+  EXPECT_EQ(r.references.back().Name(), "Boom\\x0D\\x1B[2J");
   EXPECT_EQ(r.references.back().where, "Map0001.lmu, event 3 'Evil\\x0A', page 1, command 1: Play Sound");
   ASSERT_EQ(r.missing.size(), 3u);
   for (const std::string& m : r.missing) EXPECT_EQ(controls(m), 0) << m;
   for (const report::Entry& e : r.references) {
     ASSERT_LT(e.where.size(), 300u);
-    ASSERT_EQ(controls(e.name) + controls(e.where), 0) << e.where;
-    if (e.name == "Boom") {
+    ASSERT_EQ(controls(e.Name()) + controls(e.where), 0) << e.where;
+    if (e.Name() == "Boom") {
       ASSERT_EQ(e.where.rfind("Map0001.lmu, event 1 'NNNNNNNN", 0), 0u) << e.where;
-    } else if (e.name == "Bang") {
+    } else if (e.Name() == "Bang") {
       // Cut between characters: the name still reads as text.
       EXPECT_EQ(e.where.find("\\x"), std::string::npos) << e.where;
       EXPECT_EQ(e.where.rfind("Map0001.lmu, event 2 'a\xE5\x8B\x87", 0), 0u) << e.where;
@@ -528,12 +528,12 @@ TEST(Report, NamesOfEveryCodePageFindTheirFilesAndTheCodePageIsDetected) {
     ASSERT_EQ(r.references.size(), g.names.size());
     for (std::size_t i = 0; i < g.names.size(); ++i) {
       const report::Entry& e = r.references[i];
-      EXPECT_EQ(e.status, report::Status::kProject) << e.name;
-      EXPECT_EQ(e.files, std::vector<std::string>{"Picture\\" + g.files[i] + ".png"});
-      EXPECT_TRUE(e.nameBytes.empty()) << e.name;
+      EXPECT_EQ(e.status, report::Status::kProject) << e.Name();
+      EXPECT_EQ(e.Files(), std::vector<std::string>{"Picture\\" + g.files[i] + ".png"});
+      EXPECT_TRUE(e.NameBytes().empty()) << e.Name();
       // Decoded and composed, as the name is shown.
       if (g.encoding != Encoding::kCp1258) {
-        EXPECT_EQ(e.name, g.names[i]);
+        EXPECT_EQ(e.Name(), g.names[i]);
       }
     }
     EXPECT_TRUE(r.unused.empty());
@@ -570,8 +570,8 @@ TEST(Report, LetterCaseNormalisationAndTheProjectsOwnCodePageSetting) {
   report::Report r = ReportOn(project, {});
   EXPECT_EQ(r.encoding, "cp1252");
   ASSERT_EQ(r.references.size(), 7u);
-  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.name;
-  EXPECT_EQ(r.references[0].name, "\xC3\x96" "ffnen");
+  for (const report::Entry& e : r.references) EXPECT_EQ(e.status, report::Status::kProject) << e.Name();
+  EXPECT_EQ(r.references[0].Name(), "\xC3\x96" "ffnen");
   EXPECT_TRUE(r.missing.empty());
   EXPECT_TRUE(r.unused.empty());
 
@@ -580,7 +580,7 @@ TEST(Report, LetterCaseNormalisationAndTheProjectsOwnCodePageSetting) {
   r = ReportOn(project, {});
   EXPECT_EQ(r.encoding, "cp1251");
   EXPECT_EQ(r.encodingReason, "set by RPG_RT.ini [EasyRPG] Encoding=1251");
-  EXPECT_EQ(r.references[0].name, "\xD0\xA6" "ffnen");  // Цffnen
+  EXPECT_EQ(r.references[0].Name(), "\xD0\xA6" "ffnen");  // Цffnen
   EXPECT_EQ(r.missing.size(), 2u);
   // What the caller names wins over the project's setting.
   r = ReportOn(project, {}, Encoding::kCp1252);
@@ -620,13 +620,13 @@ TEST(Report, UndecodableBytesAreEscapedAloneAndKeptInHex) {
   WriteCommandGame(project, list);
   report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
   ASSERT_EQ(r.references.size(), 1u);
-  EXPECT_EQ(r.references[0].name, "\xE3\x82\xBD\\x85\\x5Cz\\x07");
-  EXPECT_EQ(r.references[0].nameBytes, "835c855c7a07");
+  EXPECT_EQ(r.references[0].Name(), "\xE3\x82\xBD\\x85\\x5Cz\\x07");
+  EXPECT_EQ(r.references[0].NameBytes(), "835c855c7a07");
   EXPECT_EQ(r.missing, std::vector<std::string>{"Sound\\\xE3\x82\xBD\\x85\\x5Cz\\x07"});
   // In cp1252 each byte is a character of its own; the control is escaped.
   r = ReportOn(project, {}, Encoding::kCp1252);
-  EXPECT_EQ(r.references[0].name, "\xC6\x92\\\xE2\x80\xA6\\z\\x07");  // ƒ\…\z
-  EXPECT_EQ(r.references[0].nameBytes, "835c855c7a07");
+  EXPECT_EQ(r.references[0].Name(), "\xC6\x92\\\xE2\x80\xA6\\z\\x07");  // ƒ\…\z
+  EXPECT_EQ(r.references[0].NameBytes(), "835c855c7a07");
 }
 
 TEST(Report, PicturesNumberedAtRunTimeUseTheFilesThatFitTheirPattern) {
@@ -664,8 +664,8 @@ TEST(Report, PicturesNumberedAtRunTimeUseTheFilesThatFitTheirPattern) {
   EXPECT_EQ(r.dynamic[31].name, "Slide");
   EXPECT_TRUE(r.dynamic[31].pattern.empty());
   ASSERT_EQ(r.references.size(), 2u);
-  EXPECT_EQ(r.references[0].name, "Title");
-  EXPECT_EQ(r.references[1].name, "Bar");
+  EXPECT_EQ(r.references[0].Name(), "Title");
+  EXPECT_EQ(r.references[1].Name(), "Bar");
   EXPECT_TRUE(r.missing.empty());
   EXPECT_EQ(r.unused, (std::vector<std::string>{"Picture\\menuicon_01.png", "Picture\\menuicon_x.png"}));
   EXPECT_EQ(r.possiblyNeeded,

@@ -90,11 +90,19 @@ TEST(ReportSummary, CountsAndMissingNamesReadAsTheDialogShowsThem) {
 
   // One name in other letter case is one name; the first place is kept.
   report::Report made;
-  made.references = {{lcf::Folder::kMonster, "Slime", "RPG_RT.ldb, enemy 1", report::Status::kMissing, {}, {}},
-                     {lcf::Folder::kSound, "Boom", "Map0001.lmu, event 1", report::Status::kMissing, {}, {}},
-                     {lcf::Folder::kMonster, "SLIME", "Map0002.lmu, event 3", report::Status::kMissing, {}, {}},
-                     {lcf::Folder::kMonster, "slime", "Map0003.lmu, event 4", report::Status::kMissing, {}, {}},
-                     {lcf::Folder::kSound, "Boom", "RPG_RT.ldb, skill 2", report::Status::kRtp, {}, {}}};
+  auto entry = [](lcf::Folder folder, std::string name, std::string where, report::Status status) {
+    report::Entry e;
+    e.folder = folder;
+    e.status = status;
+    e.where = std::move(where);
+    e.resolution = std::make_shared<const report::Resolution>(report::Resolution{std::move(name), {}, {}});
+    return e;
+  };
+  made.references = {entry(lcf::Folder::kMonster, "Slime", "RPG_RT.ldb, enemy 1", report::Status::kMissing),
+                     entry(lcf::Folder::kSound, "Boom", "Map0001.lmu, event 1", report::Status::kMissing),
+                     entry(lcf::Folder::kMonster, "SLIME", "Map0002.lmu, event 3", report::Status::kMissing),
+                     entry(lcf::Folder::kMonster, "slime", "Map0003.lmu, event 4", report::Status::kMissing),
+                     entry(lcf::Folder::kSound, "Boom", "RPG_RT.ldb, skill 2", report::Status::kRtp)};
   made.missing = {"Monster\\Slime", "Sound\\Boom"};
   lines.clear();
   for (const report::MissingPlace& p : report::MissingPlaces(made)) lines.push_back(report::MissingLine(p));
