@@ -1,5 +1,6 @@
 #include "References.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillfen::lcf {
@@ -48,6 +49,43 @@ const std::vector<std::string_view>& ExtensionsOf(FileKind kind) {
 }
 
 const std::array<Folder, kFolderCount>& AllFolders() { return kFolders; }
+
+void ReferenceList::push_back(Reference reference) {
+  if (runs_.empty()) {
+    runs_.emplace_back();
+    starts_.push_back(0);
+  }
+  runs_.back().push_back(std::move(reference));
+  ++size_;
+}
+
+void ReferenceList::Append(ReferenceList&& other) {
+  for (std::vector<Reference>& run : other.runs_) {
+    starts_.push_back(size_);
+    size_ += run.size();
+    runs_.push_back(std::move(run));
+  }
+  other.runs_.clear();
+  other.starts_.clear();
+  other.size_ = 0;
+}
+
+std::pair<std::size_t, std::size_t> ReferenceList::Find(std::size_t index) const {
+  if (index >= size_) return {runs_.size(), 0};
+  const auto after = std::upper_bound(starts_.begin(), starts_.end(), index);
+  const auto run = static_cast<std::size_t>(after - starts_.begin()) - 1;
+  return {run, index - starts_[run]};
+}
+
+ReferenceList::iterator ReferenceList::At(std::size_t index) {
+  const auto [run, at] = Find(index);
+  return {this, run, at};
+}
+
+ReferenceList::const_iterator ReferenceList::At(std::size_t index) const {
+  const auto [run, at] = Find(index);
+  return {this, run, at};
+}
 
 void Collected::Add(Folder folder, std::string_view name, std::string where) {
   if (name.empty() || name == "(OFF)") return;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -71,8 +72,72 @@ struct Problem {
   std::string message;
 };
 
+// References in the order read, kept as the runs of references that each
+// file (or thread) added: joining a big game's hundreds of maps moves no
+// reference, it only takes over their runs.
+class ReferenceList {
+ public:
+  template <class List, class Value>
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Reference;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Value*;
+    using reference = Value&;
+
+    Iterator() = default;
+    Iterator(List* list, std::size_t run, std::size_t at) : list_(list), run_(run), at_(at) {}
+    Value& operator*() const { return list_->runs_[run_][at_]; }
+    Value* operator->() const { return &**this; }
+    Iterator& operator++() {
+      if (++at_ == list_->runs_[run_].size()) {
+        ++run_;
+        at_ = 0;
+      }
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++*this;
+      return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.run_ == b.run_ && a.at_ == b.at_; }
+
+   private:
+    List* list_ = nullptr;
+    std::size_t run_ = 0, at_ = 0;
+  };
+  using iterator = Iterator<ReferenceList, Reference>;
+  using const_iterator = Iterator<const ReferenceList, const Reference>;
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void push_back(Reference reference);
+  // Takes over other's references after these; other is left empty.
+  void Append(ReferenceList&& other);
+
+  iterator begin() { return {this, 0, 0}; }
+  iterator end() { return {this, runs_.size(), 0}; }
+  const_iterator begin() const { return {this, 0, 0}; }
+  const_iterator end() const { return {this, runs_.size(), 0}; }
+  // Where the reference with this index is, for walking on from there.
+  iterator At(std::size_t index);
+  const_iterator At(std::size_t index) const;
+  Reference& operator[](std::size_t index) { return *At(index); }
+  const Reference& operator[](std::size_t index) const { return *At(index); }
+
+ private:
+  // The run that holds index, and where in it.
+  std::pair<std::size_t, std::size_t> Find(std::size_t index) const;
+
+  std::vector<std::vector<Reference>> runs_;  // none of them empty
+  std::vector<std::size_t> starts_;          // the index of each run's first reference
+  std::size_t size_ = 0;
+};
+
 struct Collected {
-  std::vector<Reference> references;
+  ReferenceList references;
   std::vector<DynamicName> dynamic;
   std::vector<Problem> problems;
   bool is2003 = false;

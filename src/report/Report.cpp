@@ -524,8 +524,7 @@ void CollectMap(const FileSystem& fs, const std::string& projectFolder, const st
 }
 
 void Append(lcf::Collected& out, lcf::Collected&& part) {
-  out.references.insert(out.references.end(), std::make_move_iterator(part.references.begin()),
-                        std::make_move_iterator(part.references.end()));
+  out.references.Append(std::move(part.references));
   out.dynamic.insert(out.dynamic.end(), std::make_move_iterator(part.dynamic.begin()),
                      std::make_move_iterator(part.dynamic.end()));
   out.problems.insert(out.problems.end(), std::make_move_iterator(part.problems.begin()),
@@ -635,14 +634,8 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   if (ours) std::rethrow_exception(ours);
   if (theirs) std::rethrow_exception(theirs);
   lcf::Collected out = std::move(database);
-  std::size_t references = out.references.size() + tree.references.size();
-  for (const lcf::Collected& part : parts) references += part.references.size();
-  out.references.reserve(references);
   Append(out, std::move(tree));
-  for (lcf::Collected& part : parts) {
-    Append(out, std::move(part));
-    part = {};  // its memory goes back before the next part grows the whole
-  }
+  for (lcf::Collected& part : parts) Append(out, std::move(part));
   return out;
 }
 
@@ -792,8 +785,13 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   const std::size_t count = collected.references.size();
   report.references.resize(count);
   auto entries = [&](Resolutions& resolved, std::size_t begin, std::size_t end) {
-    for (std::size_t index = begin; index < end; ++index) {
-      const lcf::Reference& r = collected.references[index];
+    auto reference = collected.references.At(begin);
+    // The same references, to take their places over from.
+    lcf::ReferenceList::iterator mine;
+    if (owned) mine = owned->references.At(begin);
+    for (std::size_t index = begin; index < end; ++index, ++reference) {
+      const lcf::Reference& r = *reference;
+      std::string* place = owned ? &(mine++)->where : nullptr;
       auto it = resolved.find({r.folder, r.name});
       if (it == resolved.end()) {
         it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
@@ -802,8 +800,7 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       const Resolved& how = it->second;
       Entry& e = report.references[index];
       e.folder = r.folder;
-      e.where = owned && PrintableAscii(r.where) ? std::move(owned->references[index].where)
-                                                 : Display(r.where, names).text;
+      e.where = place && PrintableAscii(r.where) ? std::move(*place) : Display(r.where, names).text;
       e.status = how.status;
       e.resolution = how.resolution;
     }

@@ -1,6 +1,8 @@
 // The format's building blocks, where a wrong bound would read past a file.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 
 #include "Cursor.h"
 #include "Events.h"
@@ -78,6 +80,47 @@ TEST(LcfReader, ProblemsAreCappedPerFileAndCheapToCountAcrossManyFiles) {
     out.AddProblem(MapFileName(id), Problem::kNoOffset, "is in the map tree but not in the project");
   }
   EXPECT_EQ(out.problems.size(), 22u + 100000u);
+}
+
+TEST(LcfReader, JoinedReferenceListsKeepTheirOrderAndEveryIndexFindsItsReference) {
+  // Runs of 3, 0, 1 and 4 references, as files of different sizes give.
+  ReferenceList whole;
+  std::vector<std::string> expected;
+  int n = 0;
+  for (int runSize : {3, 0, 1, 4}) {
+    ReferenceList run;
+    for (int k = 0; k < runSize; ++k, ++n) {
+      const std::string name = std::to_string(n) + "s";
+      run.push_back({Folder::kSound, name, std::to_string(n) + " at"});
+      expected.push_back(name);
+    }
+    whole.Append(std::move(run));
+    EXPECT_TRUE(run.empty());
+  }
+  // Added after a joined run: it goes on after it.
+  whole.push_back({Folder::kMusic, "last", "end"});
+  expected.push_back("last");
+  ASSERT_EQ(whole.size(), expected.size());
+
+  std::vector<std::string> walked;
+  for (const Reference& r : whole) walked.push_back(r.name);
+  EXPECT_EQ(walked, expected);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(whole[i].name, expected[i]) << i;
+    // Walking on from any index reaches the rest, run boundaries included.
+    std::size_t seen = 0;
+    for (auto it = whole.At(i); it != whole.end(); ++it) ++seen;
+    EXPECT_EQ(seen, expected.size() - i) << i;
+  }
+  EXPECT_TRUE(whole.At(expected.size()) == whole.end());
+  whole[2].where = "changed";
+  EXPECT_EQ(std::as_const(whole)[2].where, "changed");
+
+  ReferenceList none;
+  EXPECT_TRUE(none.empty());
+  EXPECT_TRUE(none.begin() == none.end());
+  none.Append(ReferenceList());
+  EXPECT_TRUE(none.begin() == none.end());
 }
 
 }  // namespace
