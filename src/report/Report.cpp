@@ -350,12 +350,13 @@ std::string WithThousands(std::size_t n) {
   return out;
 }
 
-bool AllAscii(const lcf::Collected& collected) {
-  return std::all_of(collected.references.begin(), collected.references.end(),
-                     [](const lcf::Reference& r) {
-                       return std::all_of(r.name.begin(), r.name.end(),
-                                          [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-                     });
+using NameCounts = std::vector<std::pair<NameKey, std::size_t>>;
+
+bool AllAscii(const NameCounts& distinct) {
+  return std::all_of(distinct.begin(), distinct.end(), [](const auto& item) {
+    const std::string_view name = item.first.second;
+    return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  });
 }
 
 struct Detected {
@@ -365,15 +366,14 @@ struct Detected {
 
 // The code page under which most references find a file; on a tie the one
 // under which most names decode, then the earlier in AllEncodings.
-Detected Detect(const lcf::Collected& collected, const Place& project, const Place& rtp,
+// distinct: each name that references use, with how many use it; total:
+// the number of references.
+Detected Detect(const NameCounts& distinct, std::size_t total, const Place& project, const Place& rtp,
                 const Options& options) {
-  if (AllAscii(collected)) return {Encoding::kCp1252, "all names are ASCII"};
+  if (AllAscii(distinct)) return {Encoding::kCp1252, "all names are ASCII"};
   struct Score {
     std::size_t found = 0, decoded = 0;
   };
-  // Games name the same files again and again: each name once, counted.
-  std::unordered_map<NameKey, std::size_t, NameKeyHash> distinct;
-  for (const lcf::Reference& r : collected.references) ++distinct[{r.folder, r.name}];
   // Names in ASCII fare alike under every code page that reads ASCII as
   // ASCII: they are scored once for all of those.
   std::vector<std::pair<NameKey, std::size_t>> ascii, other;
@@ -423,7 +423,7 @@ Detected Detect(const lcf::Collected& collected, const Place& project, const Pla
     best.encoding = e;
   }
   best.reason = WithThousands(bestScore.decoded) + " of " +
-                WithThousands(collected.references.size()) + " names decode; " +
+                WithThousands(total) + " names decode; " +
                 WithThousands(bestScore.found) + (bestScore.found == 1 ? " file" : " files") + " found";
   return best;
 }
@@ -690,6 +690,20 @@ std::string EncodingChoices() {
 
 namespace {
 
+// The distinct names of one half of the reference list, in the order of
+// their first use: games name the same files again and again, so each name
+// is looked at once per half.
+struct HalfNames {
+  struct Name {
+    NameKey key;
+    std::size_t count = 0;  // references of the half that use it
+    std::shared_ptr<const Resolution> resolution;  // set on its first use
+    Status status = Status::kMissing;
+  };
+  std::unordered_map<NameKey, std::uint32_t, NameKeyHash> ids;
+  std::vector<Name> names;
+};
+
 // owned, when given, is collected itself, whose places may be taken over.
 Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf::Collected& collected,
                         lcf::Collected* owned) {
@@ -729,6 +743,36 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     }
   }
 
+  // Which distinct name each reference uses, found in two halves at once.
+  const std::size_t count = collected.references.size();
+  std::vector<std::uint32_t> nameOf(count);
+  HalfNames halves[2];
+  std::size_t split = count;  // where the second half begins
+  auto distinct = [&](HalfNames& half, std::size_t begin, std::size_t end) {
+    auto reference = collected.references.At(begin);
+    for (std::size_t index = begin; index < end; ++index, ++reference) {
+      const auto [it, added] = half.ids.try_emplace({reference->folder, reference->name},
+                                                    static_cast<std::uint32_t>(half.names.size()));
+      if (added) half.names.emplace_back().key = it->first;
+      ++half.names[it->second].count;
+      nameOf[index] = it->second;
+    }
+  };
+  InTwoHalves(
+      count,
+      [&](std::size_t begin, std::size_t end) {
+        split = end;
+        distinct(halves[0], begin, end);
+      },
+      [&](std::size_t begin, std::size_t end) { distinct(halves[1], begin, end); }, [] {});
+  // Every distinct name once, in the order of first use.
+  std::vector<const HalfNames::Name*> byFirstUse;
+  byFirstUse.reserve(halves[0].names.size() + halves[1].names.size());
+  for (const HalfNames::Name& name : halves[0].names) byFirstUse.push_back(&name);
+  for (const HalfNames::Name& name : halves[1].names) {
+    if (halves[0].ids.count(name.key) == 0) byFirstUse.push_back(&name);
+  }
+
   Encoding encoding = options.encoding;
   if (encoding != Encoding::kAuto) {
     report.encodingReason = options.encodingSetBy.empty() ? "as given" : "set by " + options.encodingSetBy;
@@ -744,7 +788,16 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       }
     }
     if (encoding == Encoding::kAuto) {
-      Detected detected = Detect(collected, project, rtp, options);
+      NameCounts counts;
+      counts.reserve(byFirstUse.size());
+      for (const HalfNames::Name& name : halves[0].names) {
+        const auto there = halves[1].ids.find(name.key);
+        counts.emplace_back(name.key, name.count + (there == halves[1].ids.end() ? 0 : halves[1].names[there->second].count));
+      }
+      for (const HalfNames::Name& name : halves[1].names) {
+        if (halves[0].ids.count(name.key) == 0) counts.emplace_back(name.key, name.count);
+      }
+      Detected detected = Detect(counts, count, project, rtp, options);
       encoding = detected.encoding;
       report.encodingReason = detected.reason + iniNote;
     }
@@ -755,22 +808,17 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   std::set<std::string> used;  // Folder\file in the project that a reference finds
   // Many references share a name: sort each list once, small.
   std::set<std::string> neededSeen, missingSeen;
-  // What a name resolves to and how it shows, worked out once per name
-  // on each half of the list.
-  struct Resolved {
-    std::shared_ptr<const Resolution> resolution;
-    Status status = Status::kMissing;
-    std::size_t first = 0;  // the first reference of the half that names it
-  };
-  using Resolutions = std::unordered_map<NameKey, Resolved, NameKeyHash>;
-  auto resolve = [&](Folder folder, std::string_view name) {
+  // What a name resolves to and how it shows, worked out once per name on
+  // each half of the list (two threads sharing one would contend for it).
+  auto resolve = [&](HalfNames::Name& out) {
+    const auto [folder, name] = out.key;
     auto how = std::make_shared<Resolution>();
-    Resolved out{how, Status::kMissing};
+    out.resolution = how;
     Shown shown = Display(name, names);
     if (!shown.exact) how->nameBytes = Hex(name);
     how->name = std::move(shown.text);
     const auto target = TargetOf(folder, name, encoding);
-    if (!target) return out;
+    if (!target) return;
     const auto keys = names.KeysOf(target->name);
     const FileKind kind = lcf::KindOf(folder);
     if (std::vector<std::string> files = project.Find(target->folder, kind, keys); !files.empty()) {
@@ -780,11 +828,9 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       how->files = std::move(inRtp);
       out.status = Status::kRtp;
     }
-    return out;
   };
-  const std::size_t count = collected.references.size();
   report.references.resize(count);
-  auto entries = [&](Resolutions& resolved, std::size_t begin, std::size_t end) {
+  auto entries = [&](std::size_t begin, std::size_t end) {
     auto reference = collected.references.At(begin);
     // The same references, to take their places over from.
     lcf::ReferenceList::iterator mine;
@@ -792,12 +838,8 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     for (std::size_t index = begin; index < end; ++index, ++reference) {
       const lcf::Reference& r = *reference;
       std::string* place = owned ? &(mine++)->where : nullptr;
-      auto it = resolved.find({r.folder, r.name});
-      if (it == resolved.end()) {
-        it = resolved.emplace(std::pair{r.folder, std::string_view(r.name)}, resolve(r.folder, r.name)).first;
-        it->second.first = index;
-      }
-      const Resolved& how = it->second;
+      HalfNames::Name& how = halves[index < split ? 0 : 1].names[nameOf[index]];
+      if (!how.resolution) resolve(how);
       Entry& e = report.references[index];
       e.folder = r.folder;
       e.where = place && PrintableAscii(r.where) ? std::move(*place) : Display(r.where, names).text;
@@ -805,20 +847,15 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       e.resolution = how.resolution;
     }
   };
-  Resolutions firstHalf, secondHalf;
-  InTwoHalves(
-      count, [&](std::size_t begin, std::size_t end) { entries(firstHalf, begin, end); },
-      [&](std::size_t begin, std::size_t end) { entries(secondHalf, begin, end); }, [] {});
-  // The summary lists take each name where the whole list first names it.
-  std::vector<const Resolved*> byFirstUse;
-  byFirstUse.reserve(firstHalf.size() + secondHalf.size());
-  for (const auto& [key, how] : firstHalf) byFirstUse.push_back(&how);
-  for (const auto& [key, how] : secondHalf) {
-    if (firstHalf.count(key) == 0) byFirstUse.push_back(&how);
+  // Each half's names are its own thread's to resolve: the halves are
+  // those of the pass above, or this thread does it all.
+  if (split < count) {
+    InTwoHalves(count, entries, entries, [] {});
+  } else {
+    entries(0, count);
   }
-  std::sort(byFirstUse.begin(), byFirstUse.end(),
-            [](const Resolved* a, const Resolved* b) { return a->first < b->first; });
-  for (const Resolved* how : byFirstUse) {
+  // The summary lists take each name where the whole list first names it.
+  for (const HalfNames::Name* how : byFirstUse) {
     const std::vector<std::string>& files = how->resolution->files;
     if (how->status == Status::kProject) {
       used.insert(files.begin(), files.end());
@@ -827,8 +864,7 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
         if (neededSeen.insert(f).second) report.needed.push_back(f);
       }
     } else {
-      const lcf::Reference& r = collected.references[how->first];
-      std::string named = std::string(lcf::FolderName(r.folder)) + "\\" + how->resolution->name;
+      std::string named = std::string(lcf::FolderName(how->key.first)) + "\\" + how->resolution->name;
       if (missingSeen.insert(names.Key(named)).second) report.missing.push_back(std::move(named));
     }
   }
