@@ -499,11 +499,11 @@ constexpr std::size_t kMapsForTwoThreads = 8;
 // where the file is not there and that is worth its own words, else why it
 // could not be read. Whether it is there is asked only after a failure,
 // which spares a look-up per file.
-std::optional<std::string> LoadOrNote(const FileSystem& fs, const std::string& projectFolder,
-                                      const std::string& file, lcf::Collected& out,
-                                      std::string_view absent = {}) {
+std::optional<std::string_view> LoadOrNote(const FileSystem& fs, const std::string& projectFolder,
+                                           const std::string& file, lcf::Collected& out, std::string& buffer,
+                                           std::string_view absent = {}) {
   try {
-    return fs.LoadFile(projectFolder + file);
+    return fs.LoadFileInto(projectFolder + file, buffer);
   } catch (const FileError& e) {
     if (!absent.empty() && !fs.FileExists(projectFolder + file)) {
       out.AddProblem(file, lcf::Problem::kNoOffset, std::string(absent));
@@ -515,10 +515,11 @@ std::optional<std::string> LoadOrNote(const FileSystem& fs, const std::string& p
 }
 
 // One map file into out: its references, or the problem that stopped it.
+// buffer: memory for the file, reused from map to map.
 void CollectMap(const FileSystem& fs, const std::string& projectFolder, const std::string& file,
-                lcf::Collected& out) {
-  if (const std::optional<std::string> bytes =
-          LoadOrNote(fs, projectFolder, file, out, "is in the map tree but not in the project")) {
+                lcf::Collected& out, std::string& buffer) {
+  if (const std::optional<std::string_view> bytes =
+          LoadOrNote(fs, projectFolder, file, out, buffer, "is in the map tree but not in the project")) {
     lcf::ReadMapUnit(*bytes, file, out);
   }
 }
@@ -538,7 +539,8 @@ namespace {
 
 // RPG_RT.ldb into out, or the problem that stopped it.
 void CollectDatabase(const FileSystem& fs, const std::string& projectFolder, lcf::Collected& out) {
-  if (const std::optional<std::string> bytes = LoadOrNote(fs, projectFolder, kDatabase, out)) {
+  std::string buffer;
+  if (const std::optional<std::string_view> bytes = LoadOrNote(fs, projectFolder, kDatabase, out, buffer)) {
     lcf::ReadDatabase(*bytes, kDatabase, out);
   }
 }
@@ -547,7 +549,8 @@ void CollectDatabase(const FileSystem& fs, const std::string& projectFolder, lcf
 std::vector<std::string> CollectTree(const FileSystem& fs, const std::string& projectFolder,
                                      lcf::Collected& out) {
   std::vector<std::string> mapFiles;
-  if (const std::optional<std::string> tree = LoadOrNote(fs, projectFolder, kMapTree, out)) {
+  std::string buffer;
+  if (const std::optional<std::string_view> tree = LoadOrNote(fs, projectFolder, kMapTree, out, buffer)) {
     // A damaged tree may list a map more than once; it is one file.
     std::set<int> listed;
     for (const lcf::MapEntry& map : lcf::ReadMapTree(*tree, kMapTree, out)) {
@@ -584,9 +587,10 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     progress(kMapTree, 1, 2);
     const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, out);
     const std::size_t total = 2 + mapFiles.size();
+    std::string buffer;
     for (std::size_t i = 0; i < mapFiles.size(); ++i) {
       progress(mapFiles[i], 2 + i, total);
-      CollectMap(fs, projectFolder, mapFiles[i], out);
+      CollectMap(fs, projectFolder, mapFiles[i], out, buffer);
     }
     return out;
   }
@@ -596,7 +600,8 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     lcf::Collected out;
     CollectDatabase(fs, projectFolder, out);
     Append(out, std::move(tree));
-    for (const std::string& file : mapFiles) CollectMap(fs, projectFolder, file, out);
+    std::string buffer;
+    for (const std::string& file : mapFiles) CollectMap(fs, projectFolder, file, out, buffer);
     return out;
   }
   // A big game's database is read on a second thread, which then joins
@@ -606,7 +611,10 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   std::vector<lcf::Collected> parts(mapFiles.size());
   std::atomic<std::size_t> next{0};
   auto maps = [&] {
-    for (std::size_t i; (i = next++) < mapFiles.size();) CollectMap(fs, projectFolder, mapFiles[i], parts[i]);
+    std::string buffer;
+    for (std::size_t i; (i = next++) < mapFiles.size();) {
+      CollectMap(fs, projectFolder, mapFiles[i], parts[i], buffer);
+    }
   };
   std::exception_ptr theirs, ours;
   auto guard = [&](std::exception_ptr& failure, auto&& work) {

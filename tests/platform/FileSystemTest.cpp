@@ -50,6 +50,17 @@ TEST(FileSystem, LoadsSavesAndReadsFiles) {
   reader->Seek(8);
   EXPECT_THROW(reader->Read(buffer, 4), FileError);
 
+  // One buffer for file after file: each load gives exactly that file,
+  // whatever the one before left in it.
+  std::string shared;
+  fs->SaveFile(file, std::string(5000, 'a'));
+  EXPECT_EQ(fs->LoadFileInto(file, shared), std::string(5000, 'a'));
+  fs->SaveFile(file, "short");
+  EXPECT_EQ(fs->LoadFileInto(file, shared), "short");
+  fs->SaveFile(file, "");
+  EXPECT_EQ(fs->LoadFileInto(file, shared), "");
+  EXPECT_THROW(fs->LoadFileInto(dir / "missing.bin", shared), FileError);
+
   EXPECT_THROW(fs->LoadFile(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->OpenRead(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->SaveFile(dir / "no-folder" + TempFolder::Separator() + "x", "x"), FileError);

@@ -159,19 +159,25 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::string LoadFile(const std::string& path) const override {
+    std::string data;
+    data.resize(LoadFileInto(path, data).size());
+    return data;
+  }
+
+  std::string_view LoadFileInto(const std::string& path, std::string& buffer) const override {
     std::uint64_t size = 0;
     UniqueFd fd = OpenExistingFile(path, size);
-    std::string data = BufferForFile(path, size);
+    GrowBufferForFile(path, size, buffer);
+    const auto want = static_cast<std::size_t>(size);
     std::size_t done = 0;
-    while (done < data.size()) {
-      const ssize_t got = ::read(fd.Get(), data.data() + done, data.size() - done);
+    while (done < want) {
+      const ssize_t got = ::read(fd.Get(), buffer.data() + done, want - done);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) Fail("Cannot read", path, errno);
       if (got == 0) break;  // shrank while we read: keep what is there
       done += static_cast<std::size_t>(got);
     }
-    data.resize(done);
-    return data;
+    return std::string_view(buffer.data(), done);
   }
 
   void SaveFile(const std::string& path, std::string_view data) override {
