@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <unordered_map>
 #include <nlohmann/json.hpp>
 
 #include "CliHost.h"
@@ -191,6 +192,58 @@ void WriteReference(JsonStream& w, const report::Entry& e) {
   w.EndObject();
 }
 
+// The references after an array's first item, as JsonStream writes them:
+// every reference to one name shares all of its object but the place, so
+// that part is written once per name and copied for the others.
+class ReferenceItems {
+ public:
+  void Append(std::string& out, const report::Entry& e) {
+    const Key key{e.resolution.get(), e.folder, e.status};
+    auto it = parts_.find(key);
+    if (it == parts_.end()) it = parts_.emplace(key, PartsOf(e)).first;
+    out += it->second.head;
+    AppendJsonString(out, e.where);
+    out += it->second.tail;
+  }
+
+ private:
+  struct Key {
+    const report::Resolution* resolution;
+    lcf::Folder folder;
+    report::Status status;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      return std::hash<const void*>()(k.resolution) ^ (static_cast<std::size_t>(k.folder) << 8) ^
+             static_cast<std::size_t>(k.status);
+    }
+  };
+  struct Parts {
+    std::string head;  // from the comma before the object to the place's value
+    std::string tail;  // after the place's value to the object's end
+  };
+  // The item with an empty place, cut around that place.
+  static Parts PartsOf(const report::Entry& e) {
+    report::Entry blank = e;
+    blank.where = {};
+    std::ostringstream text;
+    {
+      JsonStream item(text);
+      item.ContinueInside(2);
+      WriteReference(item, blank);
+    }
+    const std::string written = text.str();
+    constexpr std::string_view kPlace = "\"where\": \"\"";
+    const std::size_t at = written.rfind(kPlace);
+    if (at == std::string::npos) throw std::logic_error("a reference's JSON has no place");
+    const std::size_t value = at + kPlace.size() - 2;
+    return {written.substr(0, value), written.substr(value + 2)};
+  }
+
+  std::unordered_map<Key, Parts, KeyHash> parts_;
+};
+
 // Written as it goes: a tree of tens of thousands of references costs more
 // than the report. Keys in the order nlohmann::json sorts them, as the
 // other commands' objects have them.
@@ -253,11 +306,24 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
   w.String(FromCommandLine(s.options.projectFolder));
   w.Key("references");
   w.BeginArray();
-  std::ostringstream second;
+  std::string second;
   report::InTwoHalves(
       r.references.size(),
       [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) WriteReference(w, r.references[i]);
+        if (begin == end) return;
+        WriteReference(w, r.references[begin]);  // the array's first item, without a comma
+        ReferenceItems items;
+        std::string chunk;
+        constexpr std::size_t kFlushAt = 1 << 16;
+        chunk.reserve(kFlushAt + 4096);
+        for (std::size_t i = begin + 1; i < end; ++i) {
+          items.Append(chunk, r.references[i]);
+          if (chunk.size() >= kFlushAt) {
+            w.Items(chunk);
+            chunk.clear();
+          }
+        }
+        if (!chunk.empty()) w.Items(chunk);
       },
       [&](std::size_t begin, std::size_t end) {
         // Room for the whole half at once (a little more than it takes):
@@ -268,14 +334,13 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
           size += 160 + e.Name().size() + e.where.size() + e.NameBytes().size();
           for (const std::string& f : e.Files()) size += 16 + f.size();
         }
-        std::string room;
-        room.reserve(size + size / 16);
-        second = std::ostringstream(std::move(room));
-        JsonStream items(second);
-        items.ContinueInside(2);
-        for (std::size_t i = begin; i < end; ++i) WriteReference(items, r.references[i]);
+        second.reserve(size + size / 16);
+        ReferenceItems items;
+        for (std::size_t i = begin; i < end; ++i) items.Append(second, r.references[i]);
       },
-      [&] { w.Items(second.view()); });
+      [&] {
+        if (!second.empty()) w.Items(second);
+      });
   w.EndArray();
   w.Key("rpg2003");
   w.Bool(r.is2003);

@@ -72,6 +72,33 @@ TEST_F(ReportCli, ReportPrintsEveryReferenceAndTheSummaryAsTextJsonAndHtml) {
   EXPECT_EQ(html.find("<script"), std::string::npos);
 }
 
+// Games with thousands of references, written in two halves and from the
+// text each name shares: still byte for byte what the library writes, and
+// every reference of the text report is there in order.
+TEST_F(ReportCli, ALongJsonReportIsWhatTheLibraryWritesAndListsWhatTheTextDoes) {
+  const fs::path fixtures = QF_FIXTURES_DIR;
+  if (!fs::exists(fixtures / "testgame-2003" / "RPG_RT.ldb")) GTEST_SKIP() << "no test games at " << fixtures;
+  for (const std::vector<std::string>& how :
+       {std::vector<std::string>{"testgame-2000"}, {"testgame-2003", "--encoding", "shift-jis"}}) {
+    std::vector<std::string> args = {"report", (fixtures / how[0]).string(), "--rtp",
+                                     (fixtures / "easyrpg-rtp").string()};
+    args.insert(args.end(), how.begin() + 1, how.end());
+    const Result text = Run(args);
+    args.push_back("--json");
+    const Result r = Run(args);
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", r.out) << how[0];
+    // The 2000 game has enough references to be written in two halves.
+    ASSERT_GT(j["references"].size(), how[0] == "testgame-2000" ? 2048u : 1000u) << how[0];
+    std::size_t at = 0;
+    for (const auto& reference : j["references"]) {
+      const std::string where = reference["where"];
+      at = text.out.find(" " + where + "\n", at);
+      ASSERT_NE(at, std::string::npos) << how[0] << ": " << where;
+    }
+  }
+}
+
 TEST_F(ReportCli, ReportExitCodesNameTheFault) {
   EXPECT_EQ(Run({"report", (root_ / "nothing").string(), "--rtp", Rtp()}).code, 3);
   Result r = Run({"report", Project(), "--encoding", "ebcdic"});
