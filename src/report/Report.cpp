@@ -781,6 +781,28 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     if (halves[0].ids.count(name.key) == 0) byFirstUse.push_back(&name);
   }
 
+  // The entries' memory is made ready on a second thread meanwhile: choosing
+  // the code page runs on this one alone.
+  std::exception_ptr sizingFailed;
+  std::thread sizing;
+  try {
+    sizing = std::thread([&] {
+      try {
+        report.references.resize(count);
+      } catch (...) {
+        sizingFailed = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    report.references.resize(count);
+  }
+  struct JoinSizing {
+    std::thread& thread;
+    ~JoinSizing() {
+      if (thread.joinable()) thread.join();
+    }
+  } joinSizing{sizing};
+
   Encoding encoding = options.encoding;
   if (encoding != Encoding::kAuto) {
     report.encodingReason = options.encodingSetBy.empty() ? "as given" : "set by " + options.encodingSetBy;
@@ -837,7 +859,8 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       out.status = Status::kRtp;
     }
   };
-  report.references.resize(count);
+  if (sizing.joinable()) sizing.join();
+  if (sizingFailed) std::rethrow_exception(sizingFailed);
   auto entries = [&](std::size_t begin, std::size_t end) {
     auto reference = collected.references.At(begin);
     // The same references, to take their places over from.
