@@ -1,7 +1,9 @@
 #include "References.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace quillfen::lcf {
 namespace {
@@ -87,9 +89,28 @@ ReferenceList::const_iterator ReferenceList::At(std::size_t index) const {
   return {this, run, at};
 }
 
+bool PrintableAscii(std::string_view text) {
+  // Eight bytes at a time: a location is some seventy of them.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, 8);
+    const std::uint64_t below = (w - kOnes * 0x20) & ~w & kHigh;  // a byte under 0x20
+    const std::uint64_t above = ((w + kOnes) | w) & kHigh;         // a byte over 0x7E
+    if ((below | above) != 0) return false;
+  }
+  for (; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x20 || b > 0x7E) return false;
+  }
+  return true;
+}
+
 void Collected::Add(Folder folder, std::string_view name, std::string where) {
   if (name.empty() || name == "(OFF)") return;
-  references.push_back({folder, std::string(name), std::move(where)});
+  const bool plain = PrintableAscii(where);
+  references.push_back({folder, std::string(name), std::move(where), plain});
 }
 
 void Collected::AddProblem(std::string file, std::size_t offset, std::string message) {

@@ -48,7 +48,14 @@ struct Reference {
   Folder folder;
   std::string name;   // bytes in the game's code page
   std::string where;  // e.g. "Map0001.lmu, event 1 'EV0001', page 1, command 2: Play Sound"
+  // Known to be printable ASCII, which shows as it is under every code page:
+  // told while the text is at hand, so that the report need not read it
+  // again. False also where nobody looked.
+  bool plainWhere = false;
 };
+
+// True when every byte is printable ASCII (0x20 to 0x7E).
+bool PrintableAscii(std::string_view text);
 
 // Names are bytes in the game's code page; in Shift-JIS such a byte starts
 // a two-byte character, whose second byte may look like a backslash or a letter.

@@ -284,12 +284,7 @@ struct Shown {
 // A two-byte character that does not decode is escaped whole, so that its
 // second byte never shows as a folder separator.
 // Most names and places are plain ASCII, which every code page reads alike.
-bool PrintableAscii(std::string_view bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return b >= 0x20 && b < 0x7F;
-  });
-}
+using lcf::PrintableAscii;
 
 Shown Display(std::string_view bytes, const Names& names) {
   if (PrintableAscii(bytes)) return {std::string(bytes), true};
@@ -873,7 +868,8 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       if (!how.resolution) resolve(how);
       Entry& e = report.references[index];
       e.folder = r.folder;
-      e.where = place && PrintableAscii(r.where) ? std::move(*place) : Display(r.where, names).text;
+      const bool plain = r.plainWhere || PrintableAscii(r.where);
+      e.where = place && plain ? std::move(*place) : Display(r.where, names).text;
       e.status = how.status;
       e.resolution = how.resolution;
     }

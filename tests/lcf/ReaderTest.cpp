@@ -123,5 +123,24 @@ TEST(LcfReader, JoinedReferenceListsKeepTheirOrderAndEveryIndexFindsItsReference
   EXPECT_TRUE(none.begin() == none.end());
 }
 
+TEST(LcfReader, PrintableAsciiIsToldOfEveryByteWhereverItFalls) {
+  for (std::size_t length = 0; length <= 20; ++length) {
+    const std::string plain(length, 'a');
+    EXPECT_TRUE(PrintableAscii(plain)) << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      for (unsigned char b : {0x00, 0x1F, 0x20, 0x7E, 0x7F, 0x80, 0xA0, 0xFF}) {
+        std::string text = plain;
+        text[at] = static_cast<char>(b);
+        EXPECT_EQ(PrintableAscii(text), b >= 0x20 && b <= 0x7E) << length << " " << at << " " << int{b};
+      }
+    }
+  }
+  Collected out;
+  out.Add(Folder::kSound, "a", "plain place");
+  out.Add(Folder::kSound, "b", "caf\xE9");
+  EXPECT_TRUE(out.references[0].plainWhere);
+  EXPECT_FALSE(out.references[1].plainWhere);
+}
+
 }  // namespace
 }  // namespace quillfen::lcf
