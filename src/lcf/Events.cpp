@@ -148,56 +148,57 @@ std::string_view NameOf(int code) {
   }
 }
 
-// at: the command's place up to its number ("..., command 12").
-void AddCommand(const Command& c, std::string at, Collected& out) {
+// at: the command's place up to its number ("..., command 12"); the name
+// of the command is added to it.
+void AddCommand(const Command& c, std::string& at, Collected& out) {
   at += ": ";
   at += NameOf(c.code);
   switch (c.code) {
     case kChangeFace:
     case kChangeHeroFace:
-      out.Add(Folder::kFaceSet, c.text, std::move(at));
+      out.Add(Folder::kFaceSet, c.text, at);
       break;
     case kChangeHeroGraphic:
     case kChangeVehicleGraphic:
-      out.Add(Folder::kCharSet, c.text, std::move(at));
+      out.Add(Folder::kCharSet, c.text, at);
       break;
     case kChangeSystemMusic:
     case kPlayMusic:
-      out.Add(Folder::kMusic, c.text, std::move(at));
+      out.Add(Folder::kMusic, c.text, at);
       break;
     case kChangeSystemSound:
     case kPlaySound:
-      out.Add(Folder::kSound, c.text, std::move(at));
+      out.Add(Folder::kSound, c.text, at);
       break;
     case kChangeSystemGraphics:
-      out.Add(Folder::kSystem, c.text, std::move(at));
+      out.Add(Folder::kSystem, c.text, at);
       break;
     case kEnemyEncounter:
       if (c.params.size() > 2 && c.params[2] == kEncounterOwnBackdrop) {
-        out.Add(Folder::kBackdrop, c.text, std::move(at));
+        out.Add(Folder::kBackdrop, c.text, at);
       }
       break;
     case kShowPicture:
       if (!c.params.empty() && c.params[0] > kPicturePointerBase) {
-        out.dynamic.push_back({Folder::kPicture, std::string(c.text), std::move(at)});
+        out.dynamic.push_back({Folder::kPicture, std::string(c.text), at});
         break;
       }
       if (c.params.size() > kPictureNameVariable && c.params[kPictureNameVariable] != 0) {
         const std::int32_t digits = c.params[kPictureNameDigits];
-        out.dynamic.push_back({Folder::kPicture, std::string(c.text), std::move(at), true,
+        out.dynamic.push_back({Folder::kPicture, std::string(c.text), at, true,
                                digits > 0 && digits < 10 ? digits : 0});
         break;
       }
-      out.Add(Folder::kPicture, c.text, std::move(at));
+      out.Add(Folder::kPicture, c.text, at);
       break;
     case kPlayMovie:
-      out.Add(Folder::kMovie, c.text, std::move(at));
+      out.Add(Folder::kMovie, c.text, at);
       break;
     case kChangeParallax:
-      out.Add(Folder::kPanorama, c.text, std::move(at));
+      out.Add(Folder::kPanorama, c.text, at);
       break;
     case kChangeBattleBackground:
-      out.Add(Folder::kBackdrop, c.text, std::move(at));
+      out.Add(Folder::kBackdrop, c.text, at);
       break;
     case kMoveEvent: {
       ParameterMoves moves(c, kMoveEventRouteStart);
@@ -213,16 +214,13 @@ void AddCommand(const Command& c, std::string at, Collected& out) {
 
 void ReadCommandList(Cursor& in, const std::string& where, Collected& out) {
   Command c;
+  std::string at;  // each place is made here, then kept by out
   for (int index = 1; !in.AtEnd() && ReadCommand(in, c); ++index) {
     if (!NamesFile(c.code)) continue;
-    // Sized exactly: a big game holds tens of thousands of these.
-    const std::string number = std::to_string(index);
-    std::string at;
-    at.reserve(where.size() + 10 + number.size() + 2 + NameOf(c.code).size());
-    at += where;
+    at.assign(where);
     at += ", command ";
-    at += number;
-    AddCommand(c, std::move(at), out);
+    at += std::to_string(index);
+    AddCommand(c, at, out);
   }
 }
 

@@ -107,10 +107,45 @@ bool PrintableAscii(std::string_view text) {
   return true;
 }
 
-void Collected::Add(Folder folder, std::string_view name, std::string where) {
+std::string_view TextStore::Keep(std::string_view text) {
+  if (text.size() > left_) {
+    // A text longer than a block gets one of its own; the newest block's
+    // rest stays in use for the texts after it.
+    if (text.size() > kBlock / 4) {
+      auto own = std::make_unique<char[]>(text.size());
+      std::memcpy(own.get(), text.data(), text.size());
+      const char* at = own.get();
+      blocks_.insert(blocks_.empty() ? blocks_.end() : blocks_.end() - 1, std::move(own));
+      return {at, text.size()};
+    }
+    blocks_.push_back(std::make_unique<char[]>(kBlock));
+    free_ = blocks_.back().get();
+    left_ = kBlock;
+  }
+  char* at = free_;
+  if (!text.empty()) std::memcpy(at, text.data(), text.size());
+  free_ += text.size();
+  left_ -= text.size();
+  return {at, text.size()};
+}
+
+void TextStore::Adopt(TextStore&& other) {
+  // Ours go on filling the newest block; other's rest is given up.
+  const bool haveNewest = !blocks_.empty();
+  blocks_.insert(blocks_.end() - (haveNewest ? 1 : 0), std::make_move_iterator(other.blocks_.begin()),
+                 std::make_move_iterator(other.blocks_.end()));
+  if (!haveNewest) {
+    free_ = other.free_;
+    left_ = other.left_;
+  }
+  other.blocks_.clear();
+  other.free_ = nullptr;
+  other.left_ = 0;
+}
+
+void Collected::Add(Folder folder, std::string_view name, std::string_view where) {
   if (name.empty() || name == "(OFF)") return;
-  const bool plain = PrintableAscii(where);
-  references.push_back({folder, std::string(name), std::move(where), plain});
+  references.push_back({folder, std::string(name), texts->Keep(where), PrintableAscii(where)});
 }
 
 void Collected::AddProblem(std::string file, std::size_t offset, std::string message) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -44,10 +45,28 @@ FileKind KindOf(Folder folder);
 const std::vector<std::string_view>& ExtensionsOf(FileKind kind);
 const std::array<Folder, kFolderCount>& AllFolders();
 
+// Texts kept side by side in large blocks that never move: a big game has
+// tens of thousands of locations, and one allocation each would cost more
+// than reading them. A kept text stays where it is until the store goes,
+// also when another store adopts its blocks.
+class TextStore {
+ public:
+  std::string_view Keep(std::string_view text);
+  // Takes over other's blocks; what other kept stays valid.
+  void Adopt(TextStore&& other);
+
+ private:
+  static constexpr std::size_t kBlock = 64 * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;  // the rest of the newest block
+  std::size_t left_ = 0;
+};
+
 struct Reference {
   Folder folder;
-  std::string name;   // bytes in the game's code page
-  std::string where;  // e.g. "Map0001.lmu, event 1 'EV0001', page 1, command 2: Play Sound"
+  std::string name;        // bytes in the game's code page
+  std::string_view where;  // e.g. "Map0001.lmu, event 1 'EV0001', page 1, command 2: Play Sound";
+                           // kept by the Collected it came from
   // Known to be printable ASCII, which shows as it is under every code page:
   // told while the text is at hand, so that the report need not read it
   // again. False also where nobody looked.
@@ -145,6 +164,8 @@ class ReferenceList {
 
 struct Collected {
   ReferenceList references;
+  // The references' places; shared with the reports made of them.
+  std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
   std::vector<DynamicName> dynamic;
   std::vector<Problem> problems;
   bool is2003 = false;
@@ -152,7 +173,7 @@ struct Collected {
   std::unordered_map<std::string, std::size_t> problemsPerFile;
 
   // Keeps a real name: "(OFF)" and empty ones name no file.
-  void Add(Folder folder, std::string_view name, std::string where);
+  void Add(Folder folder, std::string_view name, std::string_view where);
   void AddProblem(std::string file, std::size_t offset, std::string message);
 };
 

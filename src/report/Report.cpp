@@ -521,6 +521,7 @@ void CollectMap(const FileSystem& fs, const std::string& projectFolder, const st
 
 void Append(lcf::Collected& out, lcf::Collected&& part) {
   out.references.Append(std::move(part.references));
+  if (out.texts != part.texts) out.texts->Adopt(std::move(*part.texts));
   out.dynamic.insert(out.dynamic.end(), std::make_move_iterator(part.dynamic.begin()),
                      std::make_move_iterator(part.dynamic.end()));
   out.problems.insert(out.problems.end(), std::make_move_iterator(part.problems.begin()),
@@ -707,9 +708,7 @@ struct HalfNames {
   std::vector<Name> names;
 };
 
-// owned, when given, is collected itself, whose places may be taken over.
-Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf::Collected& collected,
-                        lcf::Collected* owned) {
+Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
   Report report;
   report.is2003 = collected.is2003;
   report.problems = collected.problems;
@@ -856,20 +855,20 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   };
   if (sizing.joinable()) sizing.join();
   if (sizingFailed) std::rethrow_exception(sizingFailed);
+  // Places shown as they were read are the collection's own texts; the
+  // others are decoded into the report's, one store per half.
+  report.texts.push_back(collected.texts);
+  auto shown = std::make_shared<lcf::TextStore>(), secondShown = std::make_shared<lcf::TextStore>();
   auto entries = [&](std::size_t begin, std::size_t end) {
+    lcf::TextStore& decoded = begin == 0 ? *shown : *secondShown;
     auto reference = collected.references.At(begin);
-    // The same references, to take their places over from.
-    lcf::ReferenceList::iterator mine;
-    if (owned) mine = owned->references.At(begin);
     for (std::size_t index = begin; index < end; ++index, ++reference) {
       const lcf::Reference& r = *reference;
-      std::string* place = owned ? &(mine++)->where : nullptr;
       HalfNames::Name& how = halves[index < split ? 0 : 1].names[nameOf[index]];
       if (!how.resolution) resolve(how);
       Entry& e = report.references[index];
       e.folder = r.folder;
-      const bool plain = r.plainWhere || PrintableAscii(r.where);
-      e.where = place && plain ? std::move(*place) : Display(r.where, names).text;
+      e.where = r.plainWhere || PrintableAscii(r.where) ? r.where : decoded.Keep(Display(r.where, names).text);
       e.status = how.status;
       e.resolution = how.resolution;
     }
@@ -881,6 +880,8 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   } else {
     entries(0, count);
   }
+  report.texts.push_back(std::move(shown));
+  report.texts.push_back(std::move(secondShown));
   // The summary lists take each name where the whole list first names it.
   for (const HalfNames::Name* how : byFirstUse) {
     const std::vector<std::string>& files = how->resolution->files;
@@ -942,11 +943,11 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
 }  // namespace
 
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
-  return ResolveCollected(fs, options, collected, nullptr);
+  return ResolveCollected(fs, options, collected);
 }
 
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected) {
-  return ResolveCollected(fs, options, collected, &collected);
+  return ResolveCollected(fs, options, collected);
 }
 
 Report BuildReport(const FileSystem& fs, const Options& options) {

@@ -89,7 +89,7 @@ struct Resolution {
 struct Entry {
   lcf::Folder folder = lcf::Folder::kBackdrop;
   Status status = Status::kMissing;
-  std::string where;  // for display
+  std::string_view where;  // for display; kept by the report's texts
   std::shared_ptr<const Resolution> resolution;
 
   const std::string& Name() const { return Resolved().name; }
@@ -121,6 +121,8 @@ struct Report {
   std::string encodingReason;
   bool is2003 = false;
   std::vector<Entry> references;
+  // Where the references' places are kept, shared with what was collected.
+  std::vector<std::shared_ptr<const lcf::TextStore>> texts;
   std::vector<DynamicEntry> dynamic;
   std::vector<lcf::Problem> problems;
   std::vector<std::string> needed;   // Folder\file.ext in the RTP, to copy
@@ -143,7 +145,7 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
 
 // Resolves what was collected against the project and the RTP.
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected);
-// The same, taking over the collection's location texts instead of copying them.
+// The same; the report shares the collection's location texts either way.
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected);
 
 // Both: CollectProject, then Resolve.

@@ -43,7 +43,7 @@ std::vector<MissingPlace> MissingPlaces(const Report& report) {
   for (const Entry& e : report.references) {
     if (e.status != Status::kMissing) continue;
     const std::string named = Named(e.folder, e.Name());
-    auto [it, first] = byName.try_emplace(AsciiLower(named), MissingPlace{named, e.where, 0});
+    auto [it, first] = byName.try_emplace(AsciiLower(named), MissingPlace{named, std::string(e.where), 0});
     if (!first) ++it->second.further;
   }
   std::vector<MissingPlace> out;

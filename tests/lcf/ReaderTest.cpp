@@ -85,13 +85,14 @@ TEST(LcfReader, ProblemsAreCappedPerFileAndCheapToCountAcrossManyFiles) {
 TEST(LcfReader, JoinedReferenceListsKeepTheirOrderAndEveryIndexFindsItsReference) {
   // Runs of 3, 0, 1 and 4 references, as files of different sizes give.
   ReferenceList whole;
+  TextStore places;
   std::vector<std::string> expected;
   int n = 0;
   for (int runSize : {3, 0, 1, 4}) {
     ReferenceList run;
     for (int k = 0; k < runSize; ++k, ++n) {
       const std::string name = std::to_string(n) + "s";
-      run.push_back({Folder::kSound, name, std::to_string(n) + " at"});
+      run.push_back({Folder::kSound, name, places.Keep(std::to_string(n) + " at")});
       expected.push_back(name);
     }
     whole.Append(std::move(run));
@@ -121,6 +122,30 @@ TEST(LcfReader, JoinedReferenceListsKeepTheirOrderAndEveryIndexFindsItsReference
   EXPECT_TRUE(none.begin() == none.end());
   none.Append(ReferenceList());
   EXPECT_TRUE(none.begin() == none.end());
+}
+
+TEST(LcfReader, KeptTextsStayAsTheyWereThroughNewBlocksLongTextsAndAdoption) {
+  TextStore store, other;
+  std::vector<std::pair<std::string_view, std::string>> kept;
+  // Enough to fill several blocks, with texts longer than a block between.
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = std::to_string(i) + ", a place of some length";
+    if (i % 5000 == 7) text.assign(100000, static_cast<char>('a' + i % 26));
+    if (i % 3 == 0) text.clear();
+    TextStore& into = i % 2 == 0 ? store : other;
+    kept.emplace_back(into.Keep(text), text);
+  }
+  store.Adopt(std::move(other));
+  // The adopting store goes on keeping after what it took over.
+  for (int i = 0; i < 3000; ++i) {
+    const std::string text = "after " + std::to_string(i);
+    kept.emplace_back(store.Keep(text), text);
+  }
+  TextStore none;
+  none.Adopt(std::move(store));
+  const std::string last = "into one that had nothing";
+  kept.emplace_back(none.Keep(last), last);
+  for (const auto& [view, text] : kept) ASSERT_EQ(view, text);
 }
 
 TEST(LcfReader, PrintableAsciiIsToldOfEveryByteWhereverItFalls) {

@@ -427,7 +427,7 @@ TEST(Report, HostileMapTreesAndNamesCostNoMoreThanTheirSize) {
   const report::Report r = ReportOn(project, {}, Encoding::kShiftJis);
   for (const lcf::Problem& p : r.problems) ADD_FAILURE() << report::ProblemText(p);
   ASSERT_EQ(r.references.size(), 2002u);
-  auto controls = [](const std::string& text) {
+  auto controls = [](std::string_view text) {
     return std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && c < 0x20; });
   };
   EXPECT_EQ(r.references.back().Name(), "Boom\\x0D\\x1B[2J");

@@ -90,11 +90,11 @@ TEST(ReportSummary, CountsAndMissingNamesReadAsTheDialogShowsThem) {
 
   // One name in other letter case is one name; the first place is kept.
   report::Report made;
-  auto entry = [](lcf::Folder folder, std::string name, std::string where, report::Status status) {
+  auto entry = [](lcf::Folder folder, std::string name, std::string_view where, report::Status status) {
     report::Entry e;
     e.folder = folder;
     e.status = status;
-    e.where = std::move(where);
+    e.where = where;  // the literals below outlive the report
     e.resolution = std::make_shared<const report::Resolution>(report::Resolution{std::move(name), {}, {}});
     return e;
   };
