@@ -608,7 +608,11 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   std::atomic<std::size_t> next{0};
   auto maps = [&] {
     std::string buffer;
+    // The maps of one thread keep their places in one store: a small map
+    // would leave most of a block of its own empty.
+    const auto texts = std::make_shared<lcf::TextStore>();
     for (std::size_t i; (i = next++) < mapFiles.size();) {
+      parts[i].texts = texts;
       CollectMap(fs, projectFolder, mapFiles[i], parts[i], buffer);
     }
   };
