@@ -244,6 +244,9 @@ class ReferenceItems {
   std::unordered_map<Key, Parts, KeyHash> parts_;
 };
 
+// References made into JSON at a time: a few hundred kilobytes.
+constexpr std::size_t kReferencesPerSlice = 2048;
+
 // Written as it goes: a tree of tens of thousands of references costs more
 // than the report. Keys in the order nlohmann::json sorts them, as the
 // other commands' objects have them.
@@ -306,41 +309,16 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
   w.String(FromCommandLine(s.options.projectFolder));
   w.Key("references");
   w.BeginArray();
-  std::string second;
-  report::InTwoHalves(
-      r.references.size(),
-      [&](std::size_t begin, std::size_t end) {
-        if (begin == end) return;
-        WriteReference(w, r.references[begin]);  // the array's first item, without a comma
-        ReferenceItems items;
-        std::string chunk;
-        constexpr std::size_t kFlushAt = 1 << 16;
-        chunk.reserve(kFlushAt + 4096);
-        for (std::size_t i = begin + 1; i < end; ++i) {
-          items.Append(chunk, r.references[i]);
-          if (chunk.size() >= kFlushAt) {
-            w.Items(chunk);
-            chunk.clear();
-          }
-        }
-        if (!chunk.empty()) w.Items(chunk);
-      },
-      [&](std::size_t begin, std::size_t end) {
-        // Room for the whole half at once (a little more than it takes):
-        // growing a buffer of megabytes copies it over and over.
-        std::size_t size = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-          const report::Entry& e = r.references[i];
-          size += 160 + e.Name().size() + e.where.size() + e.NameBytes().size();
-          for (const std::string& f : e.Files()) size += 16 + f.size();
-        }
-        second.reserve(size + size / 16);
-        ReferenceItems items;
-        for (std::size_t i = begin; i < end; ++i) items.Append(second, r.references[i]);
-      },
-      [&] {
-        if (!second.empty()) w.Items(second);
-      });
+  if (!r.references.empty()) {
+    WriteReference(w, r.references[0]);  // the array's first item, without a comma
+    ReferenceItems items[2];             // one for each thread that makes them
+    report::InTurns(
+        r.references.size() - 1, kReferencesPerSlice,
+        [&](std::size_t begin, std::size_t end, std::string& out, int maker) {
+          for (std::size_t i = begin; i < end; ++i) items[maker].Append(out, r.references[i + 1]);
+        },
+        [&](std::string_view text) { w.Items(text); });
+  }
   w.EndArray();
   w.Key("rpg2003");
   w.Bool(r.is2003);

@@ -76,6 +76,9 @@ std::string HtmlCharsetOf(bool namesDecoded, std::optional<unsigned> ansiCodePag
   return "windows-" + std::to_string(*ansiCodePage);
 }
 
+// References made into text at a time: a few hundred kilobytes.
+constexpr std::size_t kLinesPerSlice = 2048;
+
 void WriteText(std::ostream& out, const Report& report, const std::string& project,
                const std::string& rtp) {
   // Lines go through a buffer of our own: tens of thousands of small
@@ -113,30 +116,13 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
        std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
        std::to_string(c.missing) + "), names built at run time: " +
        std::to_string(report.dynamic.size()) + "\n\n";
-  std::string second;
-  InTwoHalves(
-      report.references.size(),
-      [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-          line(b, report.references[i]);
-          if (b.size() >= kFlushAt) flush();
-        }
+  flush();
+  InTurns(
+      report.references.size(), kLinesPerSlice,
+      [&](std::size_t begin, std::size_t end, std::string& to, int) {
+        for (std::size_t i = begin; i < end; ++i) line(to, report.references[i]);
       },
-      [&](std::size_t begin, std::size_t end) {
-        // Sized once: growing a buffer of megabytes copies it over and over.
-        std::size_t size = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-          const Entry& e = report.references[i];
-          size += 11 + std::max<std::size_t>(24, lcf::FolderName(e.folder).size() + 1 + e.Name().size()) +
-                  e.where.size();
-        }
-        second.reserve(size);
-        for (std::size_t i = begin; i < end; ++i) line(second, report.references[i]);
-      },
-      [&] {
-        flush();
-        out.write(second.data(), static_cast<std::streamsize>(second.size()));
-      });
+      [&](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); });
   b += '\n';
   auto list = [&](const char* title, const std::vector<std::string>& items) {
     b += title;

@@ -11,6 +11,7 @@
 #include "SampleGame.h"
 #include "Summary.h"
 #include "TextDecode.h"
+#include "TwoHalves.h"
 #include "../platform/TempFolder.h"
 
 namespace quillfen {
@@ -145,6 +146,44 @@ TEST(ReportSummary, WhatRemainsWithoutTheRtpIsCountedOnTheProjectAsItIsNow) {
   EXPECT_EQ(report::RemainingQuestion({0, 2}).substr(0, 60),
             "2 names are built while the game runs and cannot be checked.");
   EXPECT_FALSE((report::Remaining{0, 0}).Any());
+}
+
+// Output made on two threads in turns comes out whole and in order, at
+// every length around the slices, and an error on either side reaches the
+// caller once both have stopped.
+TEST(ReportOutput, SlicesMadeInTurnsAreWrittenInOrderAndFailuresReachTheCaller) {
+  constexpr std::size_t kSlice = 100;
+  for (std::size_t count : {std::size_t{0}, std::size_t{1}, report::kSplitAt - 1, report::kSplitAt,
+                            report::kSplitAt + 1, 20 * kSlice, 21 * kSlice, 21 * kSlice + 7}) {
+    std::string expected, written;
+    for (std::size_t i = 0; i < count; ++i) expected += std::to_string(i) + ",";
+    bool bothMade[2] = {false, false};
+    report::InTurns(
+        count, kSlice,
+        [&](std::size_t begin, std::size_t end, std::string& out, int maker) {
+          bothMade[maker] = true;
+          for (std::size_t i = begin; i < end; ++i) out += std::to_string(i) + ",";
+        },
+        [&](std::string_view text) { written += text; });
+    EXPECT_EQ(written, expected) << count;
+    EXPECT_EQ(bothMade[1], count >= report::kSplitAt) << count;
+  }
+  for (int failing : {0, 1}) {
+    std::size_t writes = 0;
+    try {
+      report::InTurns(
+          30 * kSlice, kSlice,
+          [&](std::size_t begin, std::size_t, std::string& out, int maker) {
+            if (maker == failing && begin >= 10 * kSlice) throw std::runtime_error("made badly");
+            out += "x";
+          },
+          [&](std::string_view) { ++writes; });
+      ADD_FAILURE() << "no error from maker " << failing;
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "made badly");
+    }
+    EXPECT_LE(writes, 12u) << failing;
+  }
 }
 
 }  // namespace
