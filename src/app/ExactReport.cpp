@@ -25,7 +25,7 @@ std::string WithoutTrailingSeparator(std::string folder) {
 // Nothing was collected and a database file could not be read: a report
 // would only say that every list is empty.
 bool NothingRead(const lcf::Collected& collected) {
-  return collected.references.empty() && collected.dynamic.empty() && !collected.problems.empty();
+  return collected.ReferenceCount() == 0 && collected.dynamic.empty() && !collected.problems.empty();
 }
 
 }  // namespace

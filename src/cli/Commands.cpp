@@ -310,6 +310,8 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
   bool withRunTimeNames = false;
   imp->add_flag("--with-run-time-names", withRunTimeNames,
                 "with --exact: also the RTP files that fit names the game completes while it runs");
+  std::uint64_t importSpillAbove = report::kSpillAbove;
+  imp->add_option("--spill-above", importSpillAbove)->group("");
 
   ReportOptions reportOptions;
   CLI::App* rep = app.add_subcommand(
@@ -330,6 +332,9 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
                   "hebrew, arabic, baltic, vietnamese)");
   rep->add_flag("--json", reportOptions.json, "print one JSON object");
   rep->add_option("--html", reportOptions.html, "also write the report as an HTML page");
+  // Unlisted: how big a project's files may be before its references go
+  // to a temporary file (tests lower it to read small games that way).
+  rep->add_option("--spill-above", reportOptions.spillAbove)->group("");
 
   std::string demoDir;
   bool demoQuiet = false;
@@ -378,6 +383,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
       r.winePrefix = importCommon.winePrefix;
       r.encoding = importEncoding;
       r.json = importCommon.json;
+      r.spillAbove = importSpillAbove;
       return RunExactImport(
           r, {import.all, import.entries, import.harmony, import.fullPackage, withRunTimeNames}, out,
           err);

@@ -244,8 +244,11 @@ class ReferenceItems {
   std::unordered_map<Key, Parts, KeyHash> parts_;
 };
 
-// References made into JSON at a time: a few hundred kilobytes.
+// References made into JSON at a time: a few hundred kilobytes; fewer
+// where they are read back from a temporary file, which is there to spare
+// memory.
 constexpr std::size_t kReferencesPerSlice = 2048;
+constexpr std::size_t kSpilledReferencesPerSlice = 256;
 
 // Written as it goes: a tree of tens of thousands of references costs more
 // than the report. Keys in the order nlohmann::json sorts them, as the
@@ -309,13 +312,13 @@ void WriteReportJson(std::ostream& out, const report::Report& r, const Setup& s,
   w.String(FromCommandLine(s.options.projectFolder));
   w.Key("references");
   w.BeginArray();
-  if (!r.references.empty()) {
-    WriteReference(w, r.references[0]);  // the array's first item, without a comma
-    ReferenceItems items[2];             // one for each thread that makes them
+  if (const std::size_t count = report::ReferenceCount(r); count != 0) {
+    WriteReference(w, report::EntriesOf(r, 0, 1)[0]);  // the array's first item, without a comma
+    ReferenceItems items[2];                           // one for each thread that makes them
     report::InTurns(
-        r.references.size() - 1, kReferencesPerSlice,
+        count - 1, r.spilled ? kSpilledReferencesPerSlice : kReferencesPerSlice,
         [&](std::size_t begin, std::size_t end, std::string& out, int maker) {
-          for (std::size_t i = begin; i < end; ++i) items[maker].Append(out, r.references[i + 1]);
+          for (const report::Entry& e : report::EntriesOf(r, begin + 1, end + 1)) items[maker].Append(out, e);
         },
         [&](std::string_view text) { w.Items(text); });
   }
@@ -349,7 +352,7 @@ void KeepToTheEnd(std::unique_ptr<const report::Report> report, const std::ostre
 int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
-  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder, {}, o.spillAbove);
   LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
     err << "quillfen: no RTP known for this " << (collected.is2003 ? "2003" : "2000")
@@ -362,8 +365,7 @@ int RunReport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
   int code = r.problems.empty() ? kOk : kFailed;
   if (o.html) {
     std::ofstream page(fs::path(*o.html), std::ios::binary | std::ios::trunc);
-    page << report::FormatHtml(r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s)),
-                               HtmlCharset(s));
+    report::WriteHtml(page, r, FromCommandLine(s.projectShown), FromCommandLine(RtpDescribed(s)), HtmlCharset(s));
     page.close();
     if (!page) {
       err << "quillfen: cannot write the report page '" << *o.html << "'\n";
@@ -383,7 +385,7 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
                    std::ostream& err) {
   Setup s;
   if (Stop stop = Prepare(o, s); stop.code != kOk) return Stopped(o, stop, out, err);
-  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder);
+  lcf::Collected collected = report::CollectProject(*s.fileSystem, s.options.projectFolder, {}, o.spillAbove);
   LocateRtp(o, s, collected.is2003);
   if (s.options.rtpFolder.empty()) {
     return Stopped(o, {kInvalidProject, msg::kRtpNotFoundTitle, msg::kRtpNotFound}, out, err);
@@ -451,22 +453,27 @@ int RunExactImport(const ReportOptions& o, const ExactImportOptions& import, std
     // Without the RTP only the project's own files are there.
     report::Options projectOnly = s.options;
     projectOnly.rtpFolder.clear();
-    const report::Report after = report::BuildReport(*s.fileSystem, projectOnly);
+    const report::Report after = report::BuildReport(*s.fileSystem, projectOnly, o.spillAbove);
     dynamicCount = after.dynamic.size();
-    std::vector<const report::Entry*> missing;
-    for (const report::Entry& e : after.references) {
-      if (e.status == report::Status::kMissing) missing.push_back(&e);
-    }
+    struct Missed {
+      std::string_view folder;
+      std::string name, where;
+    };
+    std::vector<Missed> missing;
+    report::ForEachEntry(after, [&](const report::Entry& e) {
+      if (e.status == report::Status::kMissing) {
+        missing.push_back({lcf::FolderName(e.folder), e.Name(), std::string(e.where)});
+      }
+    });
     if (!missing.empty()) {
       err << "Warning: " << missing.size()
           << " reference(s) name files that are not in the project. With FullPackageFlag=1 "
              "the game no longer asks for the RTP, and on a machine without it the game fails "
              "where it loads them:\n";
     }
-    for (const report::Entry* e : missing) {
-      err << "  " << lcf::FolderName(e->folder) << "\\" << e->Name() << "  " << e->where << "\n";
-      stillMissing.push_back(
-          {{"folder", lcf::FolderName(e->folder)}, {"name", e->Name()}, {"where", e->where}});
+    for (const Missed& e : missing) {
+      err << "  " << e.folder << "\\" << e.name << "  " << e.where << "\n";
+      stillMissing.push_back({{"folder", e.folder}, {"name", e.name}, {"where", e.where}});
     }
     if (dynamicCount != 0) {
       err << "Warning: " << dynamicCount

@@ -1,10 +1,13 @@
 // The command line's exact reference report and the import from its list.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "Report.h"
 
 namespace quillfen::cli {
 
@@ -16,6 +19,9 @@ struct ReportOptions {
   std::string encoding = "auto";
   bool json = false;
   std::optional<std::string> html;
+  // A project whose files weigh more keeps its references in a temporary
+  // file; not given on the command line.
+  std::uint64_t spillAbove = report::kSpillAbove;
 };
 
 struct ExactImportOptions {

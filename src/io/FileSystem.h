@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -44,6 +45,18 @@ class FileWriter {
   // Ends the file at size bytes, once every write has returned. A writer
   // dropped without it leaves a file that may still hold old bytes.
   virtual void Finish(std::uint64_t size) = 0;
+};
+
+// An unnamed file for data too big to keep in memory; it is gone when
+// dropped, and nobody else can open it.
+class TemporaryFile {
+ public:
+  virtual ~TemporaryFile() = default;
+  // Adds bytes at the end; FileError when they cannot be written.
+  virtual void Append(std::string_view bytes) = 0;
+  // Reads exactly count bytes from offset, or raises FileError. Calls may
+  // come from several threads at once once writing has ended.
+  virtual void ReadAt(std::uint64_t offset, char* into, std::size_t count) const = 0;
 };
 
 // Held while a scan owns its scratch files; released by destruction.
@@ -100,6 +113,13 @@ class FileSystem {
   // why otherwise. By default the same as OpenWrite.
   virtual std::unique_ptr<FileWriter> CreateScratch(const std::string& path) { return OpenWrite(path); }
 
+  // A file's size; nullopt when it is not there or cannot be read. By
+  // default the file is opened for it.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) const;
+  // A temporary file in the user's own temporary folder; nullptr when none
+  // can be made. By default it is held in memory.
+  virtual std::unique_ptr<TemporaryFile> CreateTemporary() const;
+
   // These report failure by their result, as the Win32 calls do.
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
@@ -121,6 +141,29 @@ inline std::vector<FileSystem::FoundEntry> FileSystem::FindEntries(const std::st
     entries.push_back({std::move(name), isFolder});
   }
   return entries;
+}
+
+inline std::optional<std::uint64_t> FileSystem::FileSize(const std::string& path) const {
+  try {
+    return OpenRead(path)->Size();
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
+inline std::unique_ptr<TemporaryFile> FileSystem::CreateTemporary() const {
+  class InMemory final : public TemporaryFile {
+   public:
+    void Append(std::string_view bytes) override { data_.append(bytes); }
+    void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
+      if (offset > data_.size() || data_.size() - offset < count) throw FileError("Cannot read past the end of a temporary file");
+      data_.copy(into, count, static_cast<std::size_t>(offset));
+    }
+
+   private:
+    std::string data_;
+  };
+  return std::make_unique<InMemory>();
 }
 
 inline std::unique_ptr<FileWriter> FileSystem::OpenWrite(const std::string& path) {

@@ -145,6 +145,7 @@ void TextStore::Adopt(TextStore&& other) {
 
 void Collected::Add(Folder folder, std::string_view name, std::string_view where) {
   if (name.empty() || name == "(OFF)") return;
+  if (spill) return spill->Add(folder, name, where);
   references.push_back({folder, std::string(name), texts->Keep(where), PrintableAscii(where)});
 }
 

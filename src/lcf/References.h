@@ -162,8 +162,19 @@ class ReferenceList {
   std::size_t size_ = 0;
 };
 
+// Takes the references of a game too big to keep them in memory, in the
+// order read, in place of the list.
+class ReferenceSink {
+ public:
+  virtual ~ReferenceSink() = default;
+  virtual void Add(Folder folder, std::string_view name, std::string_view where) = 0;
+  virtual std::size_t Count() const = 0;
+};
+
 struct Collected {
   ReferenceList references;
+  // Set: the references went here instead, and the list stays empty.
+  std::shared_ptr<ReferenceSink> spill;
   // The references' places; shared with the reports made of them.
   std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
   std::vector<DynamicName> dynamic;
@@ -172,6 +183,7 @@ struct Collected {
   // How many problems each file has so far, for the cap.
   std::unordered_map<std::string, std::size_t> problemsPerFile;
 
+  std::size_t ReferenceCount() const { return spill ? spill->Count() : references.size(); }
   // Keeps a real name: "(OFF)" and empty ones name no file.
   void Add(Folder folder, std::string_view name, std::string_view where);
   void AddProblem(std::string file, std::size_t offset, std::string message);

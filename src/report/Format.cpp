@@ -44,18 +44,18 @@ std::string Escape(std::string_view text) {
 
 void HtmlReferences(std::ostream& out, const Report& report, Status status, const char* title,
                     const char* note) {
-  int n = 0;
-  for (const Entry& e : report.references) n += e.status == status ? 1 : 0;
+  const Counts c = CountOf(report);
+  const std::size_t n = status == Status::kProject ? c.project : status == Status::kRtp ? c.rtp : c.missing;
   out << "<h2 class=\"" << StatusName(status) << "\">" << title << " (" << n << ")</h2>\n";
   if (n == 0) return;
   out << "<p>" << note << "</p>\n<table><tr><th>Folder</th><th>Name</th><th>Files</th><th>Where</th></tr>\n";
-  for (const Entry& e : report.references) {
-    if (e.status != status) continue;
+  ForEachEntry(report, [&](const Entry& e) {
+    if (e.status != status) return;
     std::string files;
     for (const std::string& f : e.Files()) files += (files.empty() ? "" : ", ") + f;
     out << "<tr><td>" << lcf::FolderName(e.folder) << "</td><td>" << Escape(e.Name()) << "</td><td>"
         << Escape(files) << "</td><td>" << Escape(e.where) << "</td></tr>\n";
-  }
+  });
   out << "</table>\n";
 }
 
@@ -76,8 +76,11 @@ std::string HtmlCharsetOf(bool namesDecoded, std::optional<unsigned> ansiCodePag
   return "windows-" + std::to_string(*ansiCodePage);
 }
 
-// References made into text at a time: a few hundred kilobytes.
+// References made into text at a time: a few hundred kilobytes; fewer
+// where they are read back from a temporary file, which is there to spare
+// memory.
 constexpr std::size_t kLinesPerSlice = 2048;
+constexpr std::size_t kSpilledLinesPerSlice = 256;
 
 void WriteText(std::ostream& out, const Report& report, const std::string& project,
                const std::string& rtp) {
@@ -112,15 +115,15 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
   b += "Project: " + project + "\n";
   b += "RTP: " + (rtp.empty() ? std::string("(none)") : rtp) + "\n";
   b += "Names: " + NamesLine(report) + "\n";
-  b += "References: " + std::to_string(report.references.size()) + " (project " +
+  b += "References: " + std::to_string(c.references) + " (project " +
        std::to_string(c.project) + ", RTP " + std::to_string(c.rtp) + ", missing " +
        std::to_string(c.missing) + "), names built at run time: " +
        std::to_string(report.dynamic.size()) + "\n\n";
   flush();
   InTurns(
-      report.references.size(), kLinesPerSlice,
+      c.references, report.spilled ? kSpilledLinesPerSlice : kLinesPerSlice,
       [&](std::size_t begin, std::size_t end, std::string& to, int) {
-        for (std::size_t i = begin; i < end; ++i) line(to, report.references[i]);
+        for (const Entry& e : EntriesOf(report, begin, end)) line(to, e);
       },
       [&](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); });
   b += '\n';
@@ -159,6 +162,12 @@ std::string FormatText(const Report& report, const std::string& project, const s
 std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,
                        std::string_view charset) {
   std::ostringstream out;
+  WriteHtml(out, report, project, rtp, charset);
+  return out.str();
+}
+
+void WriteHtml(std::ostream& out, const Report& report, const std::string& project, const std::string& rtp,
+               std::string_view charset) {
   const Counts c = CountOf(report);
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"" << Escape(charset) << "\">\n"
       << "<title>Quillfen reference report: " << Escape(project) << "</title>\n<style>\n"
@@ -174,7 +183,7 @@ std::string FormatHtml(const Report& report, const std::string& project, const s
       << "<tr><td>RTP</td><td><code>" << Escape(rtp.empty() ? "(none)" : rtp)
       << "</code></td></tr>\n<tr><td>Names</td><td>" << Escape(NamesLine(report))
       << "</td></tr>\n"
-      << "<tr><td>References</td><td>" << report.references.size() << ": " << c.project
+      << "<tr><td>References</td><td>" << c.references << ": " << c.project
       << " in the project, " << c.rtp << " from the RTP, " << c.missing << " missing; "
       << report.dynamic.size() << " names built at run time</td></tr>\n</table>\n";
   HtmlList(out, "missing", "Missing",
@@ -209,7 +218,6 @@ std::string FormatHtml(const Report& report, const std::string& project, const s
     out << "</ul>\n";
   }
   out << "<p><small>Written by Quillfen " QF_VERSION ".</small></p>\n</body></html>\n";
-  return out.str();
 }
 
 }  // namespace quillfen::report

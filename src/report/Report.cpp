@@ -1,4 +1,5 @@
 #include "Report.h"
+#include "Spill.h"
 #include "TwoHalves.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -520,7 +522,12 @@ void CollectMap(const FileSystem& fs, const std::string& projectFolder, const st
 }
 
 void Append(lcf::Collected& out, lcf::Collected&& part) {
-  out.references.Append(std::move(part.references));
+  if (out.spill) {
+    for (const lcf::Reference& r : part.references) out.spill->Add(r.folder, r.name, r.where);
+    part.references = {};
+  } else {
+    out.references.Append(std::move(part.references));
+  }
   if (out.texts != part.texts) out.texts->Adopt(std::move(*part.texts));
   out.dynamic.insert(out.dynamic.end(), std::make_move_iterator(part.dynamic.begin()),
                      std::make_move_iterator(part.dynamic.end()));
@@ -573,8 +580,37 @@ std::vector<std::string> CollectTree(const FileSystem& fs, const std::string& pr
 
 }  // namespace
 
+namespace {
+
+// Whether the game's files weigh more than limit in all: its references
+// would then take more memory than the game's biggest file by far.
+bool TooBigToKeep(const FileSystem& fs, const std::string& projectFolder, const std::vector<std::string>& mapFiles,
+                  std::uint64_t limit) {
+  std::uint64_t total = 0;
+  for (const char* file : {kDatabase, kMapTree}) total += fs.FileSize(projectFolder + file).value_or(0);
+  for (const std::string& file : mapFiles) {
+    if (total > limit) return true;
+    total += fs.FileSize(projectFolder + file).value_or(0);
+  }
+  return total > limit;
+}
+
+// From now on out's references go to a temporary file, those it has first.
+// Where no such file can be made they stay in memory.
+std::shared_ptr<SpilledReferences> StartSpilling(const FileSystem& fs, lcf::Collected& out) {
+  std::unique_ptr<TemporaryFile> file = fs.CreateTemporary();
+  if (!file) return nullptr;
+  auto spill = std::make_shared<SpilledReferences>(std::move(file));
+  for (const lcf::Reference& r : out.references) spill->Add(r.folder, r.name, r.where);
+  out.references = {};
+  out.spill = spill;
+  return spill;
+}
+
+}  // namespace
+
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
-                              const ReadProgress& progress) {
+                              const ReadProgress& progress, std::uint64_t spillAbove) {
   // Told of each file in turn, the reader stays on this thread, in order.
   if (progress) {
     lcf::Collected out;
@@ -582,22 +618,30 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     CollectDatabase(fs, projectFolder, out);
     progress(kMapTree, 1, 2);
     const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, out);
+    std::shared_ptr<SpilledReferences> spill;
+    if (TooBigToKeep(fs, projectFolder, mapFiles, spillAbove)) spill = StartSpilling(fs, out);
     const std::size_t total = 2 + mapFiles.size();
     std::string buffer;
     for (std::size_t i = 0; i < mapFiles.size(); ++i) {
       progress(mapFiles[i], 2 + i, total);
       CollectMap(fs, projectFolder, mapFiles[i], out, buffer);
     }
+    if (spill) spill->Finish();
     return out;
   }
   lcf::Collected tree;
   const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, tree);
-  if (mapFiles.size() < kMapsForTwoThreads) {
-    lcf::Collected out;
+  // A game too big to keep is read on this thread alone, in order, straight
+  // into the temporary file.
+  std::shared_ptr<SpilledReferences> spill;
+  lcf::Collected out;
+  if (TooBigToKeep(fs, projectFolder, mapFiles, spillAbove)) spill = StartSpilling(fs, out);
+  if (mapFiles.size() < kMapsForTwoThreads || spill) {
     CollectDatabase(fs, projectFolder, out);
     Append(out, std::move(tree));
     std::string buffer;
     for (const std::string& file : mapFiles) CollectMap(fs, projectFolder, file, out, buffer);
+    if (spill) spill->Finish();
     return out;
   }
   // A big game's database is read on a second thread, which then joins
@@ -641,7 +685,7 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   if (other.joinable()) other.join();
   if (ours) std::rethrow_exception(ours);
   if (theirs) std::rethrow_exception(theirs);
-  lcf::Collected out = std::move(database);
+  out = std::move(database);
   Append(out, std::move(tree));
   for (lcf::Collected& part : parts) Append(out, std::move(part));
   return out;
@@ -712,6 +756,50 @@ struct HalfNames {
   std::vector<Name> names;
 };
 
+// A spilled report's references, made into entries slice by slice as they
+// are read back.
+class SpilledEntriesOf final : public SpilledEntries {
+ public:
+  struct Name {
+    Status status = Status::kMissing;
+    std::shared_ptr<const Resolution> resolution;
+  };
+
+  SpilledEntriesOf(std::shared_ptr<const SpilledReferences> references, std::vector<Name> names,
+                   const Options& options, Encoding encoding)
+      : references_(std::move(references)), names_(std::move(names)), options_(options), encoding_(encoding) {
+    const auto& used = references_->Names();
+    for (std::size_t id = 0; id < used.size(); ++id) {
+      counts_[static_cast<std::size_t>(names_[id].status)] += used[id].count;
+    }
+  }
+
+  std::size_t Count() const override { return references_->Count(); }
+  std::size_t CountWith(Status status) const override { return counts_[static_cast<std::size_t>(status)]; }
+
+  void Read(std::size_t begin, std::size_t end, EntrySlice& into) const override {
+    const Names names{options_, encoding_};
+    const auto& used = references_->Names();
+    into.owned.clear();
+    into.owned.reserve(end - begin);
+    references_->Read(begin, end, into.bytes, [&](std::uint32_t id, std::string_view where, bool plain) {
+      Entry& e = into.owned.emplace_back();
+      e.folder = used[id].folder;
+      e.status = names_[id].status;
+      e.resolution = names_[id].resolution;
+      e.where = plain ? where : into.shown.Keep(Display(where, names).text);
+    });
+    into.view = into.owned;
+  }
+
+ private:
+  std::shared_ptr<const SpilledReferences> references_;
+  std::vector<Name> names_;  // by the number of the name
+  Options options_;
+  Encoding encoding_;
+  std::array<std::size_t, 3> counts_{};
+};
+
 Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf::Collected& collected) {
   Report report;
   report.is2003 = collected.is2003;
@@ -749,9 +837,12 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
     }
   }
 
-  // Which distinct name each reference uses, found in two halves at once.
-  const std::size_t count = collected.references.size();
-  std::vector<std::uint32_t> nameOf(count);
+  // Which distinct name each reference uses, found in two halves at once;
+  // a spill has them already.
+  const auto spilled = std::dynamic_pointer_cast<const SpilledReferences>(collected.spill);
+  if (collected.spill && !spilled) throw std::logic_error("references kept where the report cannot read them");
+  const std::size_t count = collected.ReferenceCount();
+  std::vector<std::uint32_t> nameOf(spilled ? 0 : count);
   HalfNames halves[2];
   std::size_t split = count;  // where the second half begins
   auto distinct = [&](HalfNames& half, std::size_t begin, std::size_t end) {
@@ -764,13 +855,22 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       nameOf[index] = it->second;
     }
   };
-  InTwoHalves(
-      count,
-      [&](std::size_t begin, std::size_t end) {
-        split = end;
-        distinct(halves[0], begin, end);
-      },
-      [&](std::size_t begin, std::size_t end) { distinct(halves[1], begin, end); }, [] {});
+  if (spilled) {
+    halves[0].names.reserve(spilled->Names().size());
+    for (const SpilledReferences::Name& used : spilled->Names()) {
+      HalfNames::Name& name = halves[0].names.emplace_back();
+      name.key = {used.folder, used.name};
+      name.count = used.count;
+    }
+  } else {
+    InTwoHalves(
+        count,
+        [&](std::size_t begin, std::size_t end) {
+          split = end;
+          distinct(halves[0], begin, end);
+        },
+        [&](std::size_t begin, std::size_t end) { distinct(halves[1], begin, end); }, [] {});
+  }
   // Every distinct name once, in the order of first use.
   std::vector<const HalfNames::Name*> byFirstUse;
   byFirstUse.reserve(halves[0].names.size() + halves[1].names.size());
@@ -784,13 +884,15 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
   std::exception_ptr sizingFailed;
   std::thread sizing;
   try {
-    sizing = std::thread([&] {
-      try {
-        report.references.resize(count);
-      } catch (...) {
-        sizingFailed = std::current_exception();
-      }
-    });
+    if (!spilled) {
+      sizing = std::thread([&] {
+        try {
+          report.references.resize(count);
+        } catch (...) {
+          sizingFailed = std::current_exception();
+        }
+      });
+    }
   } catch (const std::system_error&) {
     report.references.resize(count);
   }
@@ -877,9 +979,18 @@ Report ResolveCollected(const FileSystem& fs, const Options& options, const lcf:
       e.resolution = how.resolution;
     }
   };
-  // Each half's names are its own thread's to resolve: the halves are
-  // those of the pass above, or this thread does it all.
-  if (split < count) {
+  if (spilled) {
+    // The entries are made as they are read back.
+    std::vector<SpilledEntriesOf::Name> resolved;
+    resolved.reserve(halves[0].names.size());
+    for (HalfNames::Name& how : halves[0].names) {
+      resolve(how);
+      resolved.push_back({how.status, how.resolution});
+    }
+    report.spilled = std::make_shared<SpilledEntriesOf>(spilled, std::move(resolved), options, encoding);
+  } else if (split < count) {
+    // Each half's names are its own thread's to resolve: the halves are
+    // those of the pass above.
     InTwoHalves(count, entries, entries, [] {});
   } else {
     entries(0, count);
@@ -954,8 +1065,22 @@ Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& co
   return ResolveCollected(fs, options, collected);
 }
 
-Report BuildReport(const FileSystem& fs, const Options& options) {
-  return Resolve(fs, options, CollectProject(fs, options.projectFolder));
+std::size_t ReferenceCount(const Report& report) {
+  return report.spilled ? report.spilled->Count() : report.references.size();
+}
+
+EntrySlice EntriesOf(const Report& report, std::size_t begin, std::size_t end) {
+  EntrySlice slice;
+  if (report.spilled) {
+    report.spilled->Read(begin, end, slice);
+  } else {
+    slice.view = std::span<const Entry>(report.references).subspan(begin, end - begin);
+  }
+  return slice;
+}
+
+Report BuildReport(const FileSystem& fs, const Options& options, std::uint64_t spillAbove) {
+  return Resolve(fs, options, CollectProject(fs, options.projectFolder, {}, spillAbove));
 }
 
 std::string AsciiLower(std::string_view text) {

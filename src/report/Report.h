@@ -3,10 +3,13 @@
 // RTP files to copy, names found nowhere and project files nothing uses.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,6 +106,29 @@ struct Entry {
   }
 };
 
+// Some of a report's references: views of those it keeps, or entries read
+// back from the temporary file of a report too big to keep them.
+struct EntrySlice {
+  std::span<const Entry> view;
+  std::vector<Entry> owned;
+  std::vector<char> bytes;  // the places read back
+  lcf::TextStore shown;     // places decoded for display
+
+  auto begin() const { return view.begin(); }
+  auto end() const { return view.end(); }
+  std::size_t size() const { return view.size(); }
+  const Entry& operator[](std::size_t i) const { return view[i]; }
+};
+
+// The references of a report too big to keep them in memory.
+class SpilledEntries {
+ public:
+  virtual ~SpilledEntries() = default;
+  virtual std::size_t Count() const = 0;
+  virtual std::size_t CountWith(Status status) const = 0;
+  virtual void Read(std::size_t begin, std::size_t end, EntrySlice& into) const = 0;
+};
+
 struct DynamicEntry {
   lcf::Folder folder;
   std::string name;
@@ -120,7 +146,8 @@ struct Report {
   // "set by RPG_RT.ini [EasyRPG] Encoding=950", "set by --encoding".
   std::string encodingReason;
   bool is2003 = false;
-  std::vector<Entry> references;
+  std::vector<Entry> references;  // empty where spilled
+  std::shared_ptr<const SpilledEntries> spilled;
   // Where the references' places are kept, shared with what was collected.
   std::vector<std::shared_ptr<const lcf::TextStore>> texts;
   std::vector<DynamicEntry> dynamic;
@@ -133,6 +160,23 @@ struct Report {
   std::vector<std::string> possiblyNeeded;
 };
 
+// The report's references, kept or spilled: how many, those from begin to
+// end, and each in order.
+std::size_t ReferenceCount(const Report& report);
+EntrySlice EntriesOf(const Report& report, std::size_t begin, std::size_t end);
+template <class Each>
+void ForEachEntry(const Report& report, Each&& each) {
+  if (!report.spilled) {
+    for (const Entry& e : report.references) each(e);
+    return;
+  }
+  constexpr std::size_t kSlice = 1024;
+  const std::size_t count = report.spilled->Count();
+  for (std::size_t begin = 0; begin < count; begin += kSlice) {
+    for (const Entry& e : EntriesOf(report, begin, std::min(count, begin + kSlice))) each(e);
+  }
+}
+
 // Told before each file is read: its name, how many files were read before
 // it and how many there are (until the map tree is read, its maps are not
 // counted yet).
@@ -140,8 +184,11 @@ using ReadProgress = std::function<void(const std::string& file, std::size_t don
 
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read
 // becomes a problem of the file, and the rest is read on.
+// A game whose files are bigger than spillAbove bytes in all keeps its
+// references in a temporary file of fs, where it can make one.
+inline constexpr std::uint64_t kSpillAbove = 32u << 20;
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
-                              const ReadProgress& progress = {});
+                              const ReadProgress& progress = {}, std::uint64_t spillAbove = kSpillAbove);
 
 // Resolves what was collected against the project and the RTP.
 Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collected& collected);
@@ -149,7 +196,7 @@ Report Resolve(const FileSystem& fs, const Options& options, const lcf::Collecte
 Report Resolve(const FileSystem& fs, const Options& options, lcf::Collected&& collected);
 
 // Both: CollectProject, then Resolve.
-Report BuildReport(const FileSystem& fs, const Options& options);
+Report BuildReport(const FileSystem& fs, const Options& options, std::uint64_t spillAbove = kSpillAbove);
 
 // The charset an HTML page of the report declares: UTF-8 where names were
 // decoded, else the system's ANSI code page (by number) that the names' bytes
@@ -172,5 +219,8 @@ void WriteText(std::ostream& out, const Report& report, const std::string& proje
 // that of the names: UTF-8 where they were decoded, else the ANSI code page's.
 std::string FormatHtml(const Report& report, const std::string& project, const std::string& rtp,
                        std::string_view charset = "utf-8");
+// The same, written to out as it is made.
+void WriteHtml(std::ostream& out, const Report& report, const std::string& project, const std::string& rtp,
+               std::string_view charset = "utf-8");
 
 }  // namespace quillfen::report

@@ -18,11 +18,17 @@ std::string Number(std::size_t n, const char* one, const char* many) {
 
 Counts CountOf(const Report& report) {
   Counts c;
-  c.references = report.references.size();
-  for (const Entry& e : report.references) {
-    if (e.status == Status::kProject) ++c.project;
-    if (e.status == Status::kRtp) ++c.rtp;
-    if (e.status == Status::kMissing) ++c.missing;
+  c.references = ReferenceCount(report);
+  if (report.spilled) {
+    c.project = report.spilled->CountWith(Status::kProject);
+    c.rtp = report.spilled->CountWith(Status::kRtp);
+    c.missing = report.spilled->CountWith(Status::kMissing);
+  } else {
+    for (const Entry& e : report.references) {
+      if (e.status == Status::kProject) ++c.project;
+      if (e.status == Status::kRtp) ++c.rtp;
+      if (e.status == Status::kMissing) ++c.missing;
+    }
   }
   c.unused = report.unused.size();
   c.dynamic = report.dynamic.size();
@@ -36,20 +42,22 @@ std::string CountsLine(const Counts& c) {
          Number(c.dynamic, "name", "names") + " built at run time";
 }
 
-std::vector<MissingPlace> MissingPlaces(const Report& report) {
+std::vector<MissingPlace> MissingPlaces(const Report& report, const NameFold& fold) {
   // Report::missing holds one spelling of each name; the others find it by
-  // their lower-case form.
+  // their key, as the report found them one.
+  auto key = [&](const std::string& named) { return fold ? fold(named) : AsciiLower(named); };
   std::map<std::string, MissingPlace> byName;
-  for (const Entry& e : report.references) {
-    if (e.status != Status::kMissing) continue;
+  if (CountOf(report).missing == 0) return {};
+  ForEachEntry(report, [&](const Entry& e) {
+    if (e.status != Status::kMissing) return;
     const std::string named = Named(e.folder, e.Name());
-    auto [it, first] = byName.try_emplace(AsciiLower(named), MissingPlace{named, std::string(e.where), 0});
+    auto [it, first] = byName.try_emplace(key(named), MissingPlace{named, std::string(e.where), 0});
     if (!first) ++it->second.further;
-  }
+  });
   std::vector<MissingPlace> out;
   out.reserve(report.missing.size());
   for (const std::string& named : report.missing) {
-    auto it = byName.find(AsciiLower(named));
+    auto it = byName.find(key(named));
     if (it == byName.end()) continue;
     MissingPlace place = it->second;
     place.named = named;
@@ -68,7 +76,7 @@ Remaining RemainingWithoutRtp(const FileSystem& fs, Options options, const lcf::
   options.rtpFolder.clear();
   const Report alone = Resolve(fs, options, collected);
   Remaining r;
-  for (const Entry& e : alone.references) r.references += e.status == Status::kMissing ? 1 : 0;
+  r.references = CountOf(alone).missing;
   r.dynamic = alone.dynamic.size();
   return r;
 }

@@ -28,8 +28,9 @@ struct MissingPlace {
   std::size_t further = 0;
 };
 
-// In the order of Report::missing.
-std::vector<MissingPlace> MissingPlaces(const Report& report);
+// In the order of Report::missing. fold: the report's (Options::fold),
+// under which spellings of one name are one; unset, ASCII letters only.
+std::vector<MissingPlace> MissingPlaces(const Report& report, const NameFold& fold = {});
 // "Monster\Slime: RPG_RT.ldb, enemy 1 'Slime' (and 2 more places)"
 std::string MissingLine(const MissingPlace& place);
 

@@ -99,6 +99,39 @@ TEST_F(ReportCli, ALongJsonReportIsWhatTheLibraryWritesAndListsWhatTheTextDoes) 
   }
 }
 
+// A game too big to keep in memory is read through a temporary file: the
+// text, JSON and page are byte for byte the same, and import --exact warns
+// of the same references.
+TEST_F(ReportCli, AGameReadThroughATemporaryFileReportsAndImportsAlike) {
+  std::vector<fs::path> games = {game_.project};
+  const fs::path fixtures = QF_FIXTURES_DIR;
+  if (fs::exists(fixtures / "testgame-2000" / "RPG_RT.ldb")) games.push_back(fixtures / "testgame-2000");
+  for (const fs::path& game : games) {
+    for (const char* form : {"--json", ""}) {
+      std::vector<std::string> args = {"report", game.string(), "--rtp", Rtp(), "--html"};
+      args.push_back((root_ / "kept.html").string());
+      if (*form) args.push_back(form);
+      const Result kept = Run(args);
+      args[5] = (root_ / "spilled.html").string();
+      args.insert(args.end(), {"--spill-above", "0"});
+      const Result spilled = Run(args);
+      EXPECT_EQ(kept.code, spilled.code) << game;
+      EXPECT_EQ(kept.out, spilled.out) << game << form;
+      EXPECT_EQ(kept.err, spilled.err) << game << form;
+      EXPECT_EQ(ReadAll(root_ / "kept.html"), ReadAll(root_ / "spilled.html")) << game;
+    }
+  }
+  const Result r = Run({"import", Project(), "--exact", "--all", "--full-package", "--rtp", Rtp(), "--spill-above", "0"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("Warning: 7 reference(s) name files that are not in the project"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("  Monster\\Slime  RPG_RT.ldb, enemy 1 'Slime': battler\n"), std::string::npos);
+  for (const std::string& n : game_.needed) {
+    std::string path = n;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    EXPECT_TRUE(fs::exists(game_.project / path)) << n;
+  }
+}
+
 TEST_F(ReportCli, ReportExitCodesNameTheFault) {
   EXPECT_EQ(Run({"report", (root_ / "nothing").string(), "--rtp", Rtp()}).code, 3);
   Result r = Run({"report", Project(), "--encoding", "ebcdic"});

@@ -112,6 +112,20 @@ TEST(ReportSummary, CountsAndMissingNamesReadAsTheDialogShowsThem) {
   made.references.erase(made.references.begin() + 3);
   EXPECT_EQ(report::MissingLine(report::MissingPlaces(made).front()),
             "Monster\\Slime: RPG_RT.ldb, enemy 1 (and 1 more place)");
+
+  // Under the report's own fold (here i and y are one letter, as accented
+  // letters are one under a Unicode fold) spellings ASCII case keeps apart
+  // are one name too.
+  made.references.push_back(entry(lcf::Folder::kMonster, "Slyme", "Map0004.lmu, event 5", report::Status::kMissing));
+  const report::NameFold fold = [](std::string_view text) {
+    std::string key = report::AsciiLower(text);
+    for (char& ch : key) ch = ch == 'y' ? 'i' : ch;
+    return key;
+  };
+  EXPECT_EQ(report::MissingLine(report::MissingPlaces(made, fold).front()),
+            "Monster\\Slime: RPG_RT.ldb, enemy 1 (and 2 more places)");
+  EXPECT_EQ(report::MissingLine(report::MissingPlaces(made).front()),
+            "Monster\\Slime: RPG_RT.ldb, enemy 1 (and 1 more place)");
 }
 
 TEST(ReportSummary, WhatRemainsWithoutTheRtpIsCountedOnTheProjectAsItIsNow) {

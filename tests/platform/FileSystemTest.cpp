@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <span>
 #include <string>
 #include <thread>
@@ -64,6 +65,60 @@ TEST(FileSystem, LoadsSavesAndReadsFiles) {
   EXPECT_THROW(fs->LoadFile(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->OpenRead(dir / "missing.bin"), FileError);
   EXPECT_THROW(fs->SaveFile(dir / "no-folder" + TempFolder::Separator() + "x", "x"), FileError);
+}
+
+// The report's temporary file: what is appended reads back from anywhere,
+// from two threads at once, and nothing of it stays behind or is named
+// where others could open it.
+TEST(FileSystem, TemporaryFilesReadBackWhatWasWrittenAndLeaveNothing) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+#ifndef _WIN32
+  const char* before = std::getenv("TMPDIR");
+  const std::string saved = before ? before : "";
+  ::setenv("TMPDIR", dir.Folder().c_str(), 1);
+#endif
+  {
+    std::unique_ptr<TemporaryFile> file = fs->CreateTemporary();
+    ASSERT_TRUE(file);
+    std::string all;
+    for (int i = 0; i < 3000; ++i) {
+      const std::string piece = std::to_string(i) + std::string(static_cast<std::size_t>(i % 7), 'x') + ";";
+      file->Append(piece);
+      all += piece;
+    }
+    file->Append("");
+    auto readAll = [&](std::size_t step, bool& same) {
+      same = true;
+      for (std::size_t at = 0; at < all.size(); at += step) {
+        const std::size_t count = std::min(step, all.size() - at);
+        std::string got(count, '\0');
+        file->ReadAt(at, got.data(), count);
+        same = same && got == all.substr(at, count);
+      }
+    };
+    bool first = false, second = false;
+    std::thread other([&] { readAll(97, first); });
+    readAll(1000, second);
+    other.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+    char past[2];
+    EXPECT_THROW(file->ReadAt(all.size() - 1, past, 2), FileError);
+#ifndef _WIN32
+    EXPECT_EQ(fs->FindFiles(dir / "*").size(), 2u) << "only . and ..";
+#endif
+  }
+#ifndef _WIN32
+  // A temporary folder that is not there gives no file, and no file elsewhere.
+  ::setenv("TMPDIR", (dir / "gone").c_str(), 1);
+  EXPECT_EQ(fs->CreateTemporary(), nullptr);
+  if (before) {
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+#endif
 }
 
 // The scratch file is written file by file, in thousands of pieces, by two

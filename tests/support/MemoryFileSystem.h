@@ -55,6 +55,7 @@ class MemoryFileSystem : public FileSystem {
     return it == entries_.end() || it->second.dir ? nullptr : &it->second.data;
   }
 
+  bool noTemporary = false;              // no temporary file can be made
   std::set<std::string> failLoad;        // folded paths whose load raises
   std::set<std::string> failCopyTo;      // folded targets whose copy fails
   std::set<std::string> failCreateDir;   // folded folders that cannot be made
@@ -148,6 +149,9 @@ class MemoryFileSystem : public FileSystem {
       MemoryFileSystem& fs_;
     };
     return std::make_unique<Counted>(FileSystem::OpenWrite(path), *this);
+  }
+  std::unique_ptr<TemporaryFile> CreateTemporary() const override {
+    return noTemporary ? nullptr : FileSystem::CreateTemporary();
   }
   std::unique_ptr<ScratchLock> LockExclusive(const std::string&) override {
     if (lockHeld) return nullptr;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -33,6 +34,39 @@ std::optional<std::string> ResolveFile(const std::string& path) {
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
   throw FileError(what + " '" + path + "': " + posix::ErrorText(error));
 }
+
+// Unlinked from the start: nobody else can open it, and it goes with the
+// descriptor however the program ends.
+class PosixTemporary final : public TemporaryFile {
+ public:
+  explicit PosixTemporary(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  void Append(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t put = ::pwrite(fd_.Get(), bytes.data(), bytes.size(), static_cast<off_t>(size_));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) Fail("Cannot write", "temporary file", put < 0 ? errno : ENOSPC);
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+      size_ += static_cast<std::uint64_t>(put);
+    }
+  }
+
+  void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
+    while (count > 0) {
+      const ssize_t got = ::pread(fd_.Get(), into, count, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail("Cannot read", "temporary file", errno);
+      if (got == 0) throw FileError("Read past the end of a temporary file");
+      into += got;
+      count -= static_cast<std::size_t>(got);
+      offset += static_cast<std::uint64_t>(got);
+    }
+  }
+
+ private:
+  UniqueFd fd_;
+  std::uint64_t size_ = 0;
+};
 
 class PosixReader final : public FileReader {
  public:
@@ -178,6 +212,32 @@ class PosixFileSystem final : public FileSystem {
       done += static_cast<std::size_t>(got);
     }
     return std::string_view(buffer.data(), done);
+  }
+
+  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+    const std::string direct = posix::EndsInSeparator(path) ? std::string() : posix::DirectSpelling(path);
+    struct stat st;
+    if (direct.empty() || ::stat(direct.c_str(), &st) != 0) {
+      const std::optional<std::string> resolved = ResolveFile(path);
+      if (!resolved || ::stat(resolved->c_str(), &st) != 0) return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  std::unique_ptr<TemporaryFile> CreateTemporary() const override {
+    const char* folder = std::getenv("TMPDIR");
+    if (folder == nullptr || *folder == '\0') folder = "/tmp";
+#ifdef O_TMPFILE
+    UniqueFd fd(::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (fd) return std::make_unique<PosixTemporary>(std::move(fd));
+#endif
+    // A file system without unnamed files: a fresh name, unlinked at once.
+    std::string name = std::string(folder) + "/quillfen-XXXXXX";
+    UniqueFd named(::mkostemp(name.data(), O_CLOEXEC));
+    if (!named) return nullptr;
+    ::unlink(name.c_str());
+    return std::make_unique<PosixTemporary>(std::move(named));
   }
 
   void SaveFile(const std::string& path, std::string_view data) override {

@@ -152,8 +152,76 @@ class Win32Lock final : public ScratchLock {
   bool created_;
 };
 
+// Deleted when its handle closes, however the program ends; nobody else
+// may open it meanwhile.
+class Win32Temporary final : public TemporaryFile {
+ public:
+  explicit Win32Temporary(UniqueHandle file) : file_(std::move(file)) {}
+
+  void Append(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+      OVERLAPPED place{};
+      place.Offset = static_cast<DWORD>(size_);
+      place.OffsetHigh = static_cast<DWORD>(size_ >> 32);
+      DWORD written = 0;
+      if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, &place) || written == 0) {
+        Fail("Cannot write", "temporary file", ::GetLastError());
+      }
+      bytes.remove_prefix(written);
+      size_ += written;
+    }
+  }
+
+  // Each read names its own place, so threads may read at once.
+  void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
+    while (count > 0) {
+      const DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
+      OVERLAPPED place{};
+      place.Offset = static_cast<DWORD>(offset);
+      place.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD got = 0;
+      if (!::ReadFile(file_.Get(), into, chunk, &got, &place)) Fail("Cannot read", "temporary file", ::GetLastError());
+      if (got == 0) throw FileError("Read past the end of a temporary file");
+      into += got;
+      count -= got;
+      offset += got;
+    }
+  }
+
+ private:
+  UniqueHandle file_;
+  std::uint64_t size_ = 0;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
+  std::optional<std::uint64_t> FileSize(const std::string& path) const override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+
+  std::unique_ptr<TemporaryFile> CreateTemporary() const override {
+    char folder[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return nullptr;
+    char name[MAX_PATH];
+    // Makes the file under a name nobody had: a planted one is never opened.
+    if (::GetTempFileNameA(folder, "qf", 0, name) == 0) return nullptr;
+    UniqueHandle file(::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr));
+    if (!file) {
+      ::DeleteFileA(name);
+      return nullptr;
+    }
+    return std::make_unique<Win32Temporary>(std::move(file));
+  }
+
   bool FileExists(const std::string& path) const override {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -177,22 +245,28 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::string LoadFile(const std::string& path) const override {
+    std::string data;
+    data.resize(LoadFileInto(path, data).size());
+    return data;
+  }
+
+  std::string_view LoadFileInto(const std::string& path, std::string& buffer) const override {
     UniqueHandle file = OpenForReading(path);
     const std::uint64_t size = SizeOf(file.Get(), path);
-    std::string data = BufferForFile(path, size);
+    GrowBufferForFile(path, size, buffer);
+    const auto want = static_cast<std::size_t>(size);
     std::size_t done = 0;
-    while (done < data.size()) {
-      const std::size_t left = data.size() - done;
+    while (done < want) {
+      const std::size_t left = want - done;
       const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
       DWORD got = 0;
-      if (!::ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr)) {
+      if (!::ReadFile(file.Get(), buffer.data() + done, chunk, &got, nullptr)) {
         Fail("Cannot read", path, ::GetLastError());
       }
       if (got == 0) break;  // shrank while we read: keep what is there
       done += got;
     }
-    data.resize(done);
-    return data;
+    return std::string_view(buffer.data(), done);
   }
 
   void SaveFile(const std::string& path, std::string_view data) override {
