@@ -65,11 +65,11 @@ std::optional<TReportRun> RunExactReport(ScanHost& host, const FileSystem& fs, c
     }
     host.SetStatus(kStatusLookingUp);
     run.rtp = LocateReportRtp(run.collected.is2003, rtpPath, registry, fs, environment);
+    // The folders stay as the ANSI file calls take them; the names are
+    // compared as the command line compares them.
     run.options.projectFolder = projectFolder;
     run.options.rtpFolder = run.rtp.folder;
-    // The file calls take names as bytes; a Shift-JIS system still needs
-    // to know where a folder step ends inside them.
-    if (AnsiCodePage() == CodePage::kShiftJis) run.options.encoding = report::Encoding::kShiftJis;
+    UsePlatformNames(run.options);
     run.report = report::Resolve(fs, run.options, run.collected);
     host.SetStatus(kStatusReportComplete);
     return run;
@@ -79,15 +79,17 @@ std::optional<TReportRun> RunExactReport(ScanHost& host, const FileSystem& fs, c
   }
 }
 
-std::string ReportHtmlCharset() {
-  // The window compares names as the ANSI file calls take them.
+std::string ReportHtmlCharset(const report::Options& options) {
   const std::optional<CodePage> ansi = AnsiCodePage();
-  return report::HtmlCharsetOf(false, ansi ? std::optional<unsigned>(static_cast<unsigned>(*ansi)) : std::nullopt);
+  return report::HtmlCharsetOf(static_cast<bool>(options.decode),
+                               ansi ? std::optional<unsigned>(static_cast<unsigned>(*ansi)) : std::nullopt);
 }
 
 std::string ReportPage(const TReportRun& run) {
-  return report::FormatHtml(run.report, WithoutTrailingSeparator(run.projectFolder),
-                            WithoutTrailingSeparator(run.rtp.folder), ReportHtmlCharset());
+  // The page is in the names' text, folders too.
+  return report::FormatHtml(run.report, AnsiToUtf8(WithoutTrailingSeparator(run.projectFolder)),
+                            AnsiToUtf8(WithoutTrailingSeparator(run.rtp.folder)),
+                            ReportHtmlCharset(run.options));
 }
 
 }  // namespace quillfen::app

@@ -44,11 +44,11 @@ std::optional<TReportRun> RunExactReport(ScanHost& host, const FileSystem& fs, c
                                          const std::string& projectFolder, const std::string& rtpPath,
                                          const Environment& environment = {});
 
-// The charset of the report's HTML page: names stay bytes of the system's
-// code page.
-std::string ReportHtmlCharset();
+// The charset of the report's HTML page: UTF-8 where the options decode
+// names, else the system's code page their bytes stay in.
+std::string ReportHtmlCharset(const report::Options& options);
 
-// The report as an HTML page.
+// The report as an HTML page; its names and folders are UTF-8.
 std::string ReportPage(const TReportRun& run);
 
 }  // namespace quillfen::app

@@ -1,13 +1,16 @@
 #include "importfrm.h"
 
+#include <optional>
 #include <vector>
 
 #include "AppForms.h"
 #include "AppServices.h"
 #include "Import.h"
+#include "Messages.h"
 #include "ProDlgs.h"
 #include "FormLoader.h"
 #include "Published.h"
+#include "TextDecode.h"
 
 namespace quillfen::app {
 
@@ -15,8 +18,13 @@ using namespace quillfen::vcl;
 using namespace quillfen::widgets;
 
 namespace {
+
 TfrmImportFiles* importWindow = nullptr;
-}
+
+constexpr char kUnnameable[] =
+    "' could not be copied: its name has characters that the system's code page cannot write!";
+
+}  // namespace
 
 TfrmImportFiles* frmImportFiles() { return importWindow; }
 
@@ -46,8 +54,9 @@ void TfrmImportFiles::ImportFiles(const StringList& found, const std::string& rt
   lstFiles->Clear();
   for (const std::string& entry : found.Items()) lstFiles->Add(entry);
   const TModalResult result = ShowModal();
-  CarryOutImport({lstFiles, {btnAdd, btnClose, lstFiles}, ckAddHarmony, ckUpdateINI, foundEditorFolder, true},
-                 result, *this, rtpPath, projectFolder);
+  CarryOutImport(
+      {lstFiles, {btnAdd, btnClose, lstFiles}, ckAddHarmony, ckUpdateINI, foundEditorFolder, true, {}}, result,
+      *this, rtpPath, projectFolder);
 }
 
 void CarryOutImport(const TImportChoice& choice, TModalResult result, Reporter& reporter,
@@ -65,8 +74,18 @@ void CarryOutImport(const TImportChoice& choice, TModalResult result, Reporter& 
     } enable{choice};
     std::vector<std::string> selected;
     TListBox& files = *choice.files;
-    for (int i = 0; i < files.Count(); ++i)
-      if (files.Selected(i)) selected.push_back(files.Item(i));
+    for (int i = 0; i < files.Count(); ++i) {
+      if (!files.Selected(i)) continue;
+      const auto at = static_cast<std::size_t>(i);
+      if (at >= choice.utf8Entries.size()) {
+        selected.push_back(files.Item(i));
+      } else if (std::optional<std::string> name = AnsiFromUtf8(choice.utf8Entries[at])) {
+        selected.push_back(std::move(*name));
+      } else {
+        // A near name would be another file, or none: said instead.
+        reporter.ReportStop(msg::kCopyFileTitle, "The file '" + rtpPath + files.Item(i) + kUnnameable);
+      }
+    }
     importer.CopyFiles(selected, rtpPath, projectFolder);
   }
   if (choice.addHarmony->Checked()) {

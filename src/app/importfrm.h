@@ -50,7 +50,8 @@ class TfrmImportFiles : public vcl::TForm, public Reporter {
 // result: "Add Files" (mrOk) copies the entries selected in files from the
 // RTP, with locked disabled meanwhile; then, whatever the result, the check
 // boxes add Harmony.dll and set the full-package flag, the flag only when
-// mayMarkFullPackage (if given) agrees. Messages go to reporter.
+// mayMarkFullPackage (if given) agrees. Messages go to reporter; an entry
+// whose name the ANSI file calls cannot write gets a copy failure's.
 struct TImportChoice {
   vcl::TListBox* files = nullptr;
   std::vector<vcl::TControl*> locked;
@@ -58,6 +59,9 @@ struct TImportChoice {
   vcl::TCheckBox* updateIni = nullptr;
   std::string editorFolder;  // Harmony.dll's source found with the RTP
   bool scanKeyFirst = true;  // the word scan's editor key, while it exists, comes first
+  // Where the items only show the entries (UTF-8 names in the ANSI code
+  // page): the entries, one per item. Empty: the items are the entries.
+  std::vector<std::string> utf8Entries;
 };
 void CarryOutImport(const TImportChoice& choice, vcl::TModalResult result, Reporter& reporter,
                     const std::string& rtpPath, const std::string& projectFolder,

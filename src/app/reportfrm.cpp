@@ -10,6 +10,7 @@
 #include "ProDlgs.h"
 #include "Published.h"
 #include "Summary.h"
+#include "TextDecode.h"
 #include "importfrm.h"
 
 namespace quillfen::app {
@@ -91,11 +92,13 @@ TfrmReport::~TfrmReport() {
 void TfrmReport::Fill(const TReportRun& run) {
   run_ = &run;
   const report::Report& r = run.report;
+  // The report's names are UTF-8, the lists' texts ANSI.
   lstNeeded->Clear();
-  for (const std::string& entry : r.needed) lstNeeded->Add(entry);
+  for (const std::string& entry : r.needed) lstNeeded->Add(AnsiShownFromUtf8(entry));
   for (int i = 0; i < lstNeeded->Count(); ++i) lstNeeded->SetSelected(i, true);
   lstMissing->Clear();
-  for (const report::MissingPlace& place : report::MissingPlaces(r)) lstMissing->Add(report::MissingLine(place));
+  for (const report::MissingPlace& place : report::MissingPlaces(r, run.options.fold))
+    lstMissing->Add(AnsiShownFromUtf8(report::MissingLine(place)));
   // A place can be long: the list scrolls sideways to show all of it.
   lstMissing->SetScrollWidth(ItemsWidth(*lstMissing));
   grpNeeded->SetCaption(Counted("Needed from the RTP", r.needed.size()));
@@ -113,7 +116,7 @@ void TfrmReport::ShowReport(const TReportRun& run) {
   } forget{run_};
   const TModalResult result = ShowModal();
   CarryOutImport({lstNeeded, {btnAdd, btnClose, btnSave, lstNeeded}, ckAddHarmony, ckUpdateINI,
-                  run.rtp.editorFolder, run.rtp.fromScan},
+                  run.rtp.editorFolder, run.rtp.fromScan, run.report.needed},
                  result, *this, run.rtp.folder, run.projectFolder, [this] { return MayMarkFullPackage(); });
 }
 

@@ -30,35 +30,13 @@ std::string Dump(const json& j) {
   return j.dump(2, ' ', false, json::error_handler_t::replace);
 }
 
-report::Decoder PlatformDecoder() {
-  if (!NamesNeedDecoding()) return {};
-  return [](std::string_view bytes, report::Encoding e) {
-    return DecodeToUtf8(bytes, static_cast<CodePage>(e));
-  };
-}
-
 // Names and folders given on the command line (in the ANSI code page on
 // Windows), as the report writes them: UTF-8.
-std::string FromCommandLine(const std::string& given) {
-#ifdef _WIN32
-  if (const auto ansi = AnsiCodePage()) {
-    if (auto text = DecodeToUtf8(given, *ansi)) return *text;
-  }
-#endif
-  return given;
-}
+std::string FromCommandLine(const std::string& given) { return AnsiToUtf8(given); }
 
 // A file of the report as the file system's calls take it: on Windows the
 // ANSI code page, which cannot name every file; nullopt for those.
-std::optional<std::string> ForFileCalls(const std::string& utf8) {
-#ifdef _WIN32
-  const auto ansi = AnsiCodePage();
-  if (!ansi) return std::nullopt;
-  return EncodeFromUtf8(utf8, *ansi);
-#else
-  return utf8;
-#endif
-}
+std::optional<std::string> ForFileCalls(const std::string& utf8) { return AnsiFromUtf8(utf8); }
 
 // The project and RTP as the report needs them; the exit code on failure.
 struct Setup {
@@ -111,12 +89,7 @@ Stop Prepare(const ReportOptions& o, Setup& s) {
       !s.fileSystem->FileExists(s.options.projectFolder + "RPG_RT.ldb")) {
     return {kInvalidProject, msg::kInvalidProjectTitle, msg::kInvalidProject};
   }
-  s.options.decode = PlatformDecoder();
-  s.options.fold = FoldFileName;
-#ifdef _WIN32
-  // Listed in Unicode: names outside the ANSI code page are found too.
-  s.options.listFiles = ListFilesUtf8;
-#endif
+  UsePlatformNames(s.options);
   s.options.encoding = *encoding;
   if (*encoding != report::Encoding::kAuto) s.options.encodingSetBy = "--encoding";
   return {};

@@ -53,6 +53,22 @@ std::string FoldFileName(std::string_view text);
 // as UTF-16 and returns true. Elsewhere false, and nothing written.
 bool WriteConsoleUtf8(std::string_view text);
 
+// UTF-8 text in codePage for display, each character the code page cannot
+// write (and each byte that is no UTF-8) as '?': a name that cannot be shown
+// whole still shows the rest, and '?' is no file name's character.
+std::string ShownInCodePage(std::string_view text, CodePage codePage);
+
+// The Windows ANSI calls (files, window texts) take text in the ANSI code
+// page; names of the report are UTF-8. On POSIX both are UTF-8 and these
+// give the text back as it is.
+// ANSI text (a folder, a typed name) as UTF-8; as it is where it does not decode.
+std::string AnsiToUtf8(std::string_view ansi);
+// UTF-8 text as the ANSI calls take it; nullopt where the ANSI code page
+// cannot write it. Under a code page we do not know only ASCII passes.
+std::optional<std::string> AnsiFromUtf8(std::string_view text);
+// UTF-8 text for the ANSI window calls: what cannot be written shows as '?'.
+std::string AnsiShownFromUtf8(std::string_view text);
+
 #ifdef _WIN32
 // The files (not folders) of folder, given in the ANSI code page and ending
 // in a separator, with names as UTF-8: listed in Unicode, so that names
@@ -60,5 +76,23 @@ bool WriteConsoleUtf8(std::string_view text);
 // listed has none.
 std::vector<std::string> ListFilesUtf8(const std::string& folder);
 #endif
+
+// How a report compares a game's names with the files here, the same for
+// the command line and the window: decoded from the game's code page,
+// folded as the file system folds them, and on Windows listed in Unicode
+// so that names outside the ANSI code page are found too. A template over
+// the report's options, so that this layer needs none of the report.
+template <class ReportOptions>
+void UsePlatformNames(ReportOptions& options) {
+  if (NamesNeedDecoding()) {
+    options.decode = [](std::string_view bytes, auto encoding) {
+      return DecodeToUtf8(bytes, static_cast<CodePage>(encoding));
+    };
+  }
+  options.fold = FoldFileName;
+#ifdef _WIN32
+  options.listFiles = ListFilesUtf8;
+#endif
+}
 
 }  // namespace quillfen

@@ -1,7 +1,8 @@
 // The windows built in-process from the program's own resources: their
 // stored layout, the ways a project reaches the main window (the browser's
 // start folder, a dropped folder or file, an invalid choice after a valid
-// one), and the exact report from the main window's button to its dialog.
+// one), and the exact report from the main window's button to its dialog,
+// names beyond ASCII included.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -23,6 +24,7 @@
 #include "ProStBar.h"
 #include "ProUrl.h"
 #include "ReportGame.h"
+#include "TextDecode.h"
 #include "WinTestSupport.h"
 #include "XPMenu.h"
 #include "importfrm.h"
@@ -705,6 +707,141 @@ TEST_F(AppForms, ExactReportShowsItsListsCopiesAsTheImportDialogAndAsksBeforeThe
   d.ckUpdateINI->SetChecked(false);
   d.dlgInfo->OnShowDialog = nullptr;
   d.dlgAsk->OnShowDialog = nullptr;
+  d.dlgStop->OnShowDialog = nullptr;
+  f.dlgStop->OnShowDialog = nullptr;
+  f.OpenProject(demo_->projectFolder);
+}
+
+// A 2003 game of one map whose actor's face has the name faceBytes, in the
+// game's own code page.
+fs::path WriteFaceGame(const fs::path& root, const std::string& faceBytes) {
+  using namespace lcf;
+  using quillfen::testing::WriteFile;
+  namespace actor = chunk::Actor;
+  namespace database = chunk::Database;
+  const std::string actors = Array(
+      {Chunks().Str(actor::kName, "Alex").Str(actor::kFaceName, faceBytes).Int(actor::kFaceIndex, 0).Finish()});
+  const fs::path project = root / "Game";
+  // The battle commands make it a 2003 database.
+  const std::string body =
+      Chunks().Raw(database::kActors, actors).Raw(database::kBattleCommands, Chunks().Finish()).Finish();
+  WriteFile(project / "RPG_RT.ldb", Header(kDatabaseSignature) + body);
+  WriteFile(project / "RPG_RT.lmt", quillfen::testing::MapTree({{1, "Town", 1, 0, "", 0, ""}}));
+  WriteFile(project / "Map0001.lmu", quillfen::testing::MapUnit(false, "", {}));
+  WriteFile(project / "RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Faces\r\n");
+  return project;
+}
+
+// A path as the ANSI calls take it (path::string() gives UTF-8 here).
+std::string Ansi(const fs::path& path) {
+  const std::wstring& wide = path.native();
+  const int length =
+      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), length, nullptr, nullptr);
+  return Native(ansi);
+}
+
+// Notes the messages of an import.
+class TRecordingReporter : public Reporter {
+ public:
+  std::vector<TRecordedDialog> stops, infos;
+  void ReportStop(std::string_view title, std::string_view message) override {
+    stops.push_back({std::string(title), std::string(message)});
+  }
+  void ReportInfo(std::string_view title, std::string_view message) override {
+    infos.push_back({std::string(title), std::string(message)});
+  }
+};
+
+// Names are decoded from the game's code page and compared with every letter
+// folded, as the command line compares them; the lists show them in the
+// ANSI code page, and a file whose name that code page cannot write is said
+// so, not copied under a near name.
+TEST_F(AppForms, ExactReportFindsAndCopiesNamesBeyondAsciiCase) {
+  TfrmMain& f = *main_;
+  TfrmReport& d = *report_;
+  const std::optional<CodePage> ansi = AnsiCodePage();
+  const std::optional<std::string> elanAnsi =
+      ansi ? EncodeFromUtf8("\xC3\x89lan.png", *ansi) : std::nullopt;  // Élan.png
+  if (!elanAnsi || !EncodeFromUtf8("\xC3\xA9", *ansi) || EncodeFromUtf8("\xE3\x82\xBD", *ansi)) {  // é, ソ
+    GTEST_SKIP() << "needs an ANSI code page with É and é and without katakana";
+  }
+
+  // "élan" in cp1252; the RTP's file is "Élan.png", which ASCII folding
+  // misses. The folders are in the ANSI code page.
+  const fs::path root = fs::path(*dir_) / L"Acc\u00E9nts";
+  const fs::path project = WriteFaceGame(root, "\xE9lan");
+  const fs::path rtp = root / "RTP2003";
+  quillfen::testing::WriteFile(rtp / L"FaceSet" / L"\u00C9lan.png", "2003 face");
+  SetRegistryValue("RuntimePackagePath", Ansi(rtp), "Software\\Enterbrain\\RPG2003");
+  std::vector<TRecordedDialog> stops, infos;
+  RecordDialogs(*f.dlgStop, stops);
+  RecordDialogs(*d.dlgStop, stops);
+  d.dlgInfo->OnShowDialog = [&](TCommonDialogForm& form) {
+    infos.push_back({form.Caption(), d.dlgInfo->InfoMessage});
+    form.SetModalResult(mrOk);
+  };
+  f.OpenProject(Ansi(project));
+  ASSERT_TRUE(f.btnReport->Enabled());
+  std::vector<std::string> shown, missing;
+  {
+    qftest::TDeferred act([&] {
+      shown = d.lstNeeded->Items();
+      missing = d.lstMissing->Items();
+      qftest::PostClick(d.btnAdd->Handle(), 10, 10);
+    }, 100);
+    f.btnReport->Click();
+  }
+  EXPECT_EQ(shown, std::vector<std::string>{"FaceSet\\" + *elanAnsi});
+  EXPECT_TRUE(missing.empty());
+  EXPECT_TRUE(stops.empty()) << stops[0].message;
+  ASSERT_EQ(infos.size(), 1u);
+  EXPECT_EQ(infos[0].caption, "Finished");
+  EXPECT_EQ(ReadAll(project / L"FaceSet" / L"\u00C9lan.png"), "2003 face");
+
+  // The page is UTF-8, names and folders alike.
+  TRecordingHost host;
+  auto files = MakeFileSystem();
+  TTableRegistry registry;
+  registry.keys["Software\\Enterbrain\\RPG2003"]["RuntimePackagePath"] = Ansi(rtp);
+  auto run = app::RunExactReport(host, *files, registry, Ansi(project) + "\\", "");
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->report.encoding, "cp1252");
+  const std::string page = app::ReportPage(*run);
+  EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+  EXPECT_NE(page.find("\xC3\xA9lan"), std::string::npos);  // élan as the game names it
+  EXPECT_NE(page.find("Acc\xC3\xA9nts\\Game"), std::string::npos);
+
+  // A Japanese game on this system: its face "ソード" (Shift-JIS) is found
+  // and listed, but the ANSI file calls cannot name the file.
+  const fs::path japanese = WriteFaceGame(root / "Japanese", "\x83\x5C\x81\x5B\x83\x68");
+  const std::wstring sword = L"\u30BD\u30FC\u30C9.png";
+  quillfen::testing::WriteFile(rtp / L"FaceSet" / sword, "2003 sword");
+  run = app::RunExactReport(host, *files, registry, Ansi(japanese) + "\\", "");
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->report.needed, std::vector<std::string>{"FaceSet\\\xE3\x82\xBD\xE3\x83\xBC\xE3\x83\x89.png"});
+  d.Fill(*run);
+  EXPECT_EQ(d.lstNeeded->Items(), std::vector<std::string>{"FaceSet\\???.png"});
+  EXPECT_TRUE(d.lstMissing->Items().empty());
+  TRecordingReporter reporter;
+  const bool harmony = d.ckAddHarmony->Checked(), ini = d.ckUpdateINI->Checked();
+  d.ckAddHarmony->SetChecked(false);
+  d.ckUpdateINI->SetChecked(false);
+  app::CarryOutImport({d.lstNeeded, {}, d.ckAddHarmony, d.ckUpdateINI, {}, false, run->report.needed}, mrOk,
+                      reporter, run->rtp.folder, run->projectFolder);
+  d.ckAddHarmony->SetChecked(harmony);
+  d.ckUpdateINI->SetChecked(ini);
+  ASSERT_EQ(reporter.stops.size(), 1u);
+  EXPECT_EQ(reporter.stops[0].caption, "Could Not Copy File");
+  EXPECT_EQ(reporter.stops[0].message, "The file '" + Ansi(rtp) + "\\" +
+                                           "FaceSet\\???.png' could not be copied: its name has characters that "
+                                           "the system's code page cannot write!");
+  ASSERT_EQ(reporter.infos.size(), 1u);
+  EXPECT_EQ(reporter.infos[0].caption, "Finished");
+  EXPECT_FALSE(fs::exists(japanese / "FaceSet"));
+
+  d.dlgInfo->OnShowDialog = nullptr;
   d.dlgStop->OnShowDialog = nullptr;
   f.dlgStop->OnShowDialog = nullptr;
   f.OpenProject(demo_->projectFolder);

@@ -86,6 +86,51 @@ TEST(TextDecode, FileNamesFoldEveryLetterAndCompareComposed) {
 #endif
 }
 
+TEST(TextDecode, TextShownInACodePageKeepsWhatFitsAndMarksTheRest) {
+  // Whole: the code page's own bytes.
+  EXPECT_EQ(ShownInCodePage("Picture\\\xC3\x89lan.png", CodePage::kCp1252), "Picture\\\xC9lan.png");  // Élan
+  EXPECT_EQ(ShownInCodePage("\xE3\x82\xBD\xE3\x83\xBC\xE3\x83\x89", CodePage::kShiftJis),  // ソード
+            "\x83\x5C\x81\x5B\x83\x68");
+  // One '?' per character that does not fit, whatever its length in UTF-8;
+  // the characters around it stay.
+  EXPECT_EQ(ShownInCodePage("\xC3\x89 \xE6\x9D\x91 \xF0\x9F\x98\x80 \xD0\x9F.png", CodePage::kCp1252),
+            "\xC9 ? ? ?.png");  // É 村 😀 П
+  EXPECT_EQ(ShownInCodePage("\xC3\xA9\xE3\x82\xBD", CodePage::kShiftJis), "?\x83\x5C");  // éソ
+  // Bytes that are no UTF-8: one '?' each, the rest read on.
+  EXPECT_EQ(ShownInCodePage("a\xFF" "b\xE6\x9D" "c\xC3", CodePage::kCp1252), "a?b??c?");
+  EXPECT_EQ(ShownInCodePage("", CodePage::kCp1252), "");
+}
+
+TEST(TextDecode, AnsiTextAndUtf8MeetWhereTheAnsiCodePageAllows) {
+  const std::optional<CodePage> ansi = AnsiCodePage();
+#ifndef _WIN32
+  // POSIX names are UTF-8 on both sides.
+  EXPECT_FALSE(ansi);
+  for (const std::string& text : {std::string("\xE6\x9D\x91\x31.png"), std::string("a\xFF")}) {
+    EXPECT_EQ(AnsiToUtf8(text), text);
+    EXPECT_EQ(AnsiFromUtf8(text), text);
+    EXPECT_EQ(AnsiShownFromUtf8(text), text);
+  }
+#endif
+  if (!ansi) return;
+  // Every letter of the code page goes there and back; what it lacks is
+  // nameable by no ANSI call, and shows as '?'.
+  const std::vector<std::string> letters = {"\xC3\x89", "\xE3\x82\xBD", "\xD0\x9F", "\xCE\xA9",
+                                           "\xE0\xB8\x81"};  // É ソ П Ω ก
+  for (const std::string& letter : letters) {
+    const std::string name = "Face\\" + letter + ".png";
+    if (const auto bytes = EncodeFromUtf8(name, *ansi)) {
+      EXPECT_EQ(AnsiFromUtf8(name), bytes);
+      EXPECT_EQ(AnsiToUtf8(*bytes), name);
+      EXPECT_EQ(AnsiShownFromUtf8(name), *bytes);
+    } else {
+      EXPECT_EQ(AnsiFromUtf8(name), std::nullopt);
+      EXPECT_EQ(AnsiShownFromUtf8(name), "Face\\?.png");
+    }
+  }
+  EXPECT_EQ(AnsiFromUtf8("Plain.png"), "Plain.png");
+}
+
 #ifdef _WIN32
 TEST(TextDecode, FoldersAreListedInUnicodeWhateverTheAnsiCodePage) {
   wchar_t temp[MAX_PATH];
