@@ -528,12 +528,15 @@ void Append(lcf::Collected& out, lcf::Collected&& part) {
   } else {
     out.references.Append(std::move(part.references));
   }
-  if (out.texts != part.texts) out.texts->Adopt(std::move(*part.texts));
+  // Spilt references took their places along; what else a part holds has
+  // texts of its own.
+  if (!out.spill && out.texts != part.texts) out.texts->Adopt(std::move(*part.texts));
   out.dynamic.insert(out.dynamic.end(), std::make_move_iterator(part.dynamic.begin()),
                      std::make_move_iterator(part.dynamic.end()));
   out.problems.insert(out.problems.end(), std::make_move_iterator(part.problems.begin()),
                       std::make_move_iterator(part.problems.end()));
   for (const auto& [file, count] : part.problemsPerFile) out.problemsPerFile[file] += count;
+  out.is2003 = out.is2003 || part.is2003;
 }
 
 }  // namespace
@@ -582,17 +585,16 @@ std::vector<std::string> CollectTree(const FileSystem& fs, const std::string& pr
 
 namespace {
 
-// Whether the game's files weigh more than limit in all: its references
-// would then take more memory than the game's biggest file by far.
-bool TooBigToKeep(const FileSystem& fs, const std::string& projectFolder, const std::vector<std::string>& mapFiles,
-                  std::uint64_t limit) {
+// What the game's files weigh in all, counted up to a little above limit.
+std::uint64_t Weigh(const FileSystem& fs, const std::string& projectFolder, const std::vector<std::string>& mapFiles,
+                    std::uint64_t limit) {
   std::uint64_t total = 0;
   for (const char* file : {kDatabase, kMapTree}) total += fs.FileSize(projectFolder + file).value_or(0);
   for (const std::string& file : mapFiles) {
-    if (total > limit) return true;
+    if (total > limit) break;
     total += fs.FileSize(projectFolder + file).value_or(0);
   }
-  return total > limit;
+  return total;
 }
 
 // From now on out's references go to a temporary file, those it has first.
@@ -619,7 +621,7 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
     progress(kMapTree, 1, 2);
     const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, out);
     std::shared_ptr<SpilledReferences> spill;
-    if (TooBigToKeep(fs, projectFolder, mapFiles, spillAbove)) spill = StartSpilling(fs, out);
+    if (Weigh(fs, projectFolder, mapFiles, spillAbove) > spillAbove) spill = StartSpilling(fs, out);
     const std::size_t total = 2 + mapFiles.size();
     std::string buffer;
     for (std::size_t i = 0; i < mapFiles.size(); ++i) {
@@ -632,10 +634,11 @@ lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFo
   lcf::Collected tree;
   const std::vector<std::string> mapFiles = CollectTree(fs, projectFolder, tree);
   // A game too big to keep is read on this thread alone, in order, straight
-  // into the temporary file.
+  // into the temporary file: two threads would hold two files and the parts
+  // that wait for their turn, and were found no faster.
   std::shared_ptr<SpilledReferences> spill;
   lcf::Collected out;
-  if (TooBigToKeep(fs, projectFolder, mapFiles, spillAbove)) spill = StartSpilling(fs, out);
+  if (Weigh(fs, projectFolder, mapFiles, spillAbove) > spillAbove) spill = StartSpilling(fs, out);
   if (mapFiles.size() < kMapsForTwoThreads || spill) {
     CollectDatabase(fs, projectFolder, out);
     Append(out, std::move(tree));

@@ -185,8 +185,10 @@ using ReadProgress = std::function<void(const std::string& file, std::size_t don
 // Reads RPG_RT.ldb, RPG_RT.lmt and each map of the tree; what cannot be read
 // becomes a problem of the file, and the rest is read on.
 // A game whose files are bigger than spillAbove bytes in all keeps its
-// references in a temporary file of fs, where it can make one.
-inline constexpr std::uint64_t kSpillAbove = 32u << 20;
+// references in a temporary file of fs, where it can make one: all but the
+// smallest games, since writing them there costs less than the memory
+// they would take.
+inline constexpr std::uint64_t kSpillAbove = 1u << 20;
 lcf::Collected CollectProject(const FileSystem& fs, const std::string& projectFolder,
                               const ReadProgress& progress = {}, std::uint64_t spillAbove = kSpillAbove);
 

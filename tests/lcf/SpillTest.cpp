@@ -94,7 +94,7 @@ void ExpectTheSameReport(const FileSystem& files, const report::Options& o, cons
 
 // Actors with Shift-JIS names, a few hundred of them: their places are
 // no plain ASCII, and the references cross many of the file's marks.
-void WriteShiftJisGame(const fs::path& project) {
+void WriteShiftJisGame(const fs::path& project, int maps = 0) {
   namespace database = lcf::chunk::Database;
   namespace actor = lcf::chunk::Actor;
   const std::string hero = "\x97\x45\x8E\xD2", sword = "\x83\x5C\x81\x5B\x83\x68";
@@ -106,9 +106,22 @@ void WriteShiftJisGame(const fs::path& project) {
                          .Str(actor::kFaceName, i % 5 ? sword : "\x81\x1B\x07")  // does not decode
                          .Finish());
   }
-  testing::WriteFile(project / "RPG_RT.ldb", lcf::Header(lcf::kDatabaseSignature) +
-                                                 lcf::Chunks().Raw(database::kActors, lcf::Array(actors)).Finish());
-  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree({}));
+  // The battle commands make it a 2003 database.
+  testing::WriteFile(project / "RPG_RT.ldb",
+                     lcf::Header(lcf::kDatabaseSignature) + lcf::Chunks()
+                                                                .Raw(database::kActors, lcf::Array(actors))
+                                                                .Raw(database::kBattleCommands, lcf::Chunks().Finish())
+                                                                .Finish());
+  // Maps enough to be read on two threads, each naming a backdrop and a
+  // parallax, some also named by the others.
+  std::vector<testing::TreeMap> tree;
+  for (int id = 1; id <= maps; ++id) {
+    tree.push_back({id, "Map " + std::to_string(id), 1, 2, "Theme " + std::to_string(id % 3), 2,
+                    id % 2 ? hero : "Field " + std::to_string(id)});
+    testing::WriteFile(project / lcf::MapFileName(id),
+                       testing::MapUnit(true, id % 4 ? "Sky" : sword + std::to_string(id), {}));
+  }
+  testing::WriteFile(project / "RPG_RT.lmt", testing::MapTree(tree));
   testing::WriteFile(project / "CharSet/\xE5\x8B\x87\xE8\x80\x85.png", "x");
   testing::WriteFile(project / "FaceSet/\xE3\x82\xBD\xE3\x83\xBC\xE3\x83\x89.png", "x");
 }
@@ -124,6 +137,10 @@ TEST(SpilledReport, GamesReadThroughATemporaryFileReportWhatGamesKeptInMemoryDo)
   WriteShiftJisGame(japanese);
   ExpectTheSameReport(*files, OptionsFor(japanese.string() + "/", ""), "Shift-JIS game");
   ExpectTheSameReport(*files, OptionsFor(japanese.string() + "/", "", Encoding::kCp1252), "Shift-JIS game as cp1252");
+  const fs::path maps = root.Path() / "Maps";
+  WriteShiftJisGame(maps, 40);
+  testing::WriteFile(maps / "Panorama/Sky.png", "x");
+  ExpectTheSameReport(*files, OptionsFor(maps.string() + "/", ""), "Shift-JIS game of 40 maps");
 
   const fs::path fixtures = QF_FIXTURES_DIR;
   if (fs::exists(fixtures / "testgame-2003" / "RPG_RT.ldb")) {
