@@ -1,5 +1,7 @@
 #include "ExactReport.h"
 
+#include <sstream>
+
 #include "Import.h"
 #include "Messages.h"
 #include "RtpLocations.h"
@@ -85,11 +87,16 @@ std::string ReportHtmlCharset(const report::Options& options) {
                                ansi ? std::optional<unsigned>(static_cast<unsigned>(*ansi)) : std::nullopt);
 }
 
-std::string ReportPage(const TReportRun& run) {
+void WriteReportPage(std::ostream& out, const TReportRun& run) {
   // The page is in the names' text, folders too.
-  return report::FormatHtml(run.report, AnsiToUtf8(WithoutTrailingSeparator(run.projectFolder)),
-                            AnsiToUtf8(WithoutTrailingSeparator(run.rtp.folder)),
-                            ReportHtmlCharset(run.options));
+  report::WriteHtml(out, run.report, AnsiToUtf8(WithoutTrailingSeparator(run.projectFolder)),
+                    AnsiToUtf8(WithoutTrailingSeparator(run.rtp.folder)), ReportHtmlCharset(run.options));
+}
+
+std::string ReportPage(const TReportRun& run) {
+  std::ostringstream out;
+  WriteReportPage(out, run);
+  return out.str();
 }
 
 }  // namespace quillfen::app

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "Environment.h"
@@ -50,5 +51,8 @@ std::string ReportHtmlCharset(const report::Options& options);
 
 // The report as an HTML page; its names and folders are UTF-8.
 std::string ReportPage(const TReportRun& run);
+// The same, written to out as it is made: a big game's page is never held
+// whole.
+void WriteReportPage(std::ostream& out, const TReportRun& run);
 
 }  // namespace quillfen::app

@@ -5,6 +5,7 @@
 #include "AppForms.h"
 #include "AppServices.h"
 #include "Dialogs.h"
+#include "FileStream.h"
 #include "FormLoader.h"
 #include "GdiCanvas.h"
 #include "ProDlgs.h"
@@ -136,7 +137,9 @@ void TfrmReport::btnSaveClick(TObject*) {
   dlgSave->InitialDir = run_->projectFolder;
   if (!dlgSave->Execute()) return;
   try {
-    AppServices().Files->SaveFile(dlgSave->FileName, ReportPage(*run_));
+    FileWriterStream page(AppServices().Files->OpenWrite(dlgSave->FileName));
+    WriteReportPage(page, *run_);
+    page.Close();
   } catch (const std::exception&) {
     ReportStop(kSaveFailedTitle, "The report could not be saved to '" + dlgSave->FileName + "'!");
   }

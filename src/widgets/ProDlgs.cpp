@@ -150,7 +150,7 @@ TBeepFunction SetBeepFunction(TBeepFunction fn) {
   return previous;
 }
 
-std::string Utf8ToAnsi(const std::string& text) {
+std::string Utf8ToAnsiShown(const std::string& text) {
   if (text.empty()) return {};
   const int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(wideLength), L'\0');
@@ -174,7 +174,7 @@ void TProCommonDialog::Run(TCommonDialogForm& form, TMessageDialogParts& parts, 
   parts.Label->SetAlignment(alignment);
   parts.Label->SetVerticalAlignment(verticalAlignment);
   if (Language != dlEnglish) {
-    form.SetCaption(Utf8ToAnsi(MessageDialogCaption(stop, Language)));
+    form.SetCaption(Utf8ToAnsiShown(MessageDialogCaption(stop, Language)));
     parts.HelpButton->SetKind(ProKindOf(pbrHelp, Language));
     if (stop) parts.MainButton->SetKind(ProKindOf(pbrCancel, Language));
   }
@@ -217,7 +217,7 @@ bool TProQuestionDialog::Execute() {
   parts.MainButton->SetKind(ProKindOf(pbrYes, Language));
   parts.HelpButton->SetName("NoButton");
   parts.HelpButton->SetKind(ProKindOf(pbrNo, Language));
-  if (Language != dlEnglish) form->SetCaption(Utf8ToAnsi(MessageDialogCaption(false, Language)));
+  if (Language != dlEnglish) form->SetCaption(Utf8ToAnsiShown(MessageDialogCaption(false, Language)));
   if (!Caption.empty()) form->SetCaption(Caption);
   // Both buttons show, in the places of the main and the help button; "No" is focused.
   return Present(*form, parts, true, *parts.HelpButton) == vcl::mrYes;

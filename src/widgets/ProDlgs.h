@@ -158,8 +158,10 @@ class TProQuestionDialog : public TProCommonDialog {
   bool Execute();
 };
 
-// UTF-8 to the program's ANSI code page, as the framework's window texts are.
-std::string Utf8ToAnsi(const std::string& text);
+// UTF-8 to the program's ANSI code page for display, as the framework's window
+// texts are: a character the code page lacks becomes its best fit, so this
+// is never for a file name.
+std::string Utf8ToAnsiShown(const std::string& text);
 
 #endif
 

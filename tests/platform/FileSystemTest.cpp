@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "FileStream.h"
 #include "Platform.h"
 #include "TempFolder.h"
 
@@ -119,6 +120,42 @@ TEST(FileSystem, TemporaryFilesReadBackWhatWasWrittenAndLeaveNothing) {
     ::unsetenv("TMPDIR");
   }
 #endif
+}
+
+// A page written as it is made: in pieces larger and smaller than what the
+// stream holds, over a longer old file, ending exactly at what was written;
+// a failed write is told when the stream is closed, not lost.
+TEST(FileSystem, AStreamWritesTheFileAsItIsMadeAndTellsAFailure) {
+  TempFolder dir;
+  auto fs = MakeFileSystem();
+  const std::string file = dir / "page.html";
+  fs->SaveFile(file, std::string(300000, 'o'));
+  std::string expected;
+  {
+    FileWriterStream page(fs->OpenWrite(file));
+    for (int i = 0; i < 20000; ++i) {
+      const std::string line = "<tr><td>" + std::to_string(i) + "</td></tr>\n";
+      page << line;
+      expected += line;
+    }
+    page << std::string(70000, 'x');
+    expected += std::string(70000, 'x');
+    page.Close();
+  }
+  EXPECT_EQ(fs->LoadFile(file), expected);
+
+  class Failing final : public FileWriter {
+   public:
+    void WriteAt(std::uint64_t, std::span<const std::string_view>) override { throw FileError("disk full"); }
+    void Finish(std::uint64_t) override { finished = true; }
+    bool finished = false;
+  };
+  auto failing = std::make_unique<Failing>();
+  const Failing& seen = *failing;
+  FileWriterStream page(std::move(failing));
+  page << std::string(100000, 'y');
+  EXPECT_THROW(page.Close(), FileError);
+  EXPECT_FALSE(seen.finished);
 }
 
 // The scratch file is written file by file, in thousands of pieces, by two
