@@ -151,19 +151,24 @@ inline std::optional<std::uint64_t> FileSystem::FileSize(const std::string& path
   }
 }
 
-inline std::unique_ptr<TemporaryFile> FileSystem::CreateTemporary() const {
-  class InMemory final : public TemporaryFile {
-   public:
-    void Append(std::string_view bytes) override { data_.append(bytes); }
-    void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
-      if (offset > data_.size() || data_.size() - offset < count) throw FileError("Cannot read past the end of a temporary file");
-      data_.copy(into, count, static_cast<std::size_t>(offset));
+// A temporary file held in memory: where no file can be had, or where the
+// one there was could not take more.
+class MemoryTemporaryFile final : public TemporaryFile {
+ public:
+  void Append(std::string_view bytes) override { data_.append(bytes); }
+  void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
+    if (offset > data_.size() || data_.size() - offset < count) {
+      throw FileError("Cannot read past the end of a temporary file");
     }
+    data_.copy(into, count, static_cast<std::size_t>(offset));
+  }
 
-   private:
-    std::string data_;
-  };
-  return std::make_unique<InMemory>();
+ private:
+  std::string data_;
+};
+
+inline std::unique_ptr<TemporaryFile> FileSystem::CreateTemporary() const {
+  return std::make_unique<MemoryTemporaryFile>();
 }
 
 inline std::unique_ptr<FileWriter> FileSystem::OpenWrite(const std::string& path) {

@@ -34,7 +34,18 @@ void SpilledReferences::Add(lcf::Folder folder, std::string_view name, std::stri
 
 void SpilledReferences::Finish() {
   if (held_.empty()) return;
-  file_->Append(held_);
+  try {
+    file_->Append(held_);
+  } catch (const FileError&) {
+    // The temporary folder is full or gone: what it took comes back into
+    // memory, and the rest stays there, as a game kept in memory would.
+    auto memory = std::make_unique<MemoryTemporaryFile>();
+    std::string taken(static_cast<std::size_t>(written_), '\0');
+    file_->ReadAt(0, taken.data(), taken.size());
+    memory->Append(taken);
+    file_ = std::move(memory);
+    file_->Append(held_);
+  }
   written_ += held_.size();
   held_.clear();
 }

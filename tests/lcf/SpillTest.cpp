@@ -12,6 +12,7 @@
 #include "Platform.h"
 #include "Report.h"
 #include "SampleGame.h"
+#include "Spill.h"
 #include "Summary.h"
 #include "../platform/TempFolder.h"
 #include "TextDecode.h"
@@ -186,6 +187,47 @@ TEST(SpilledReport, ReadingWithProgressSpillsAndAFileSystemWithoutTemporaryFiles
   EXPECT_EQ(Shown(report::Resolve(memory, inMemory, kept)), expectedInMemory);
   memory.noTemporary = false;
   EXPECT_EQ(Shown(report::BuildReport(memory, inMemory, 0)), expectedInMemory);
+}
+
+// A temporary folder that fills up while the references are written: what
+// the file took comes back into memory, the rest stays there, and every
+// reference reads back as it was added.
+TEST(SpilledReport, AFullTemporaryFolderKeepsTheReferencesInMemory) {
+  class FillsUp final : public TemporaryFile {
+   public:
+    void Append(std::string_view bytes) override {
+      // Part of what does not fit is written before the disk says so.
+      const std::size_t fits = std::min(bytes.size(), kRoom - data_.size());
+      data_.append(bytes.substr(0, fits));
+      if (fits < bytes.size()) throw FileError("Cannot write 'temporary file': No space left on device");
+    }
+    void ReadAt(std::uint64_t offset, char* into, std::size_t count) const override {
+      if (offset + count > data_.size()) throw FileError("Read past the end of a temporary file");
+      data_.copy(into, count, static_cast<std::size_t>(offset));
+    }
+
+   private:
+    const std::size_t kRoom = 100000;
+    std::string data_;
+  };
+  report::SpilledReferences spill(std::make_unique<FillsUp>());
+  std::vector<std::pair<std::string, std::string>> added;
+  for (int i = 0; i < 5000; ++i) {
+    added.emplace_back("Sound " + std::to_string(i % 37), "Map" + std::to_string(i) + ".lmu, event 1, page 1: a place");
+    spill.Add(lcf::Folder::kSound, added.back().first, added.back().second);
+  }
+  spill.Finish();
+  ASSERT_EQ(spill.Count(), added.size());
+  ASSERT_EQ(spill.Names().size(), 37u);
+  std::vector<char> bytes;
+  std::size_t at = 0;
+  spill.Read(0, added.size(), bytes, [&](std::uint32_t name, std::string_view where, bool plain) {
+    ASSERT_EQ(spill.Names()[name].name, added[at].first) << at;
+    ASSERT_EQ(where, added[at].second) << at;
+    ASSERT_TRUE(plain);
+    ++at;
+  });
+  EXPECT_EQ(at, added.size());
 }
 
 }  // namespace
