@@ -239,10 +239,7 @@ int ReportAlone(const std::string& project, const std::string& rtp) {
     report::Options options;
     options.projectFolder = project;
     options.rtpFolder = rtp;
-    options.decode = [](std::string_view bytes, report::Encoding e) {
-      return DecodeToUtf8(bytes, static_cast<CodePage>(e));
-    };
-    options.fold = FoldFileName;
+    UsePlatformNames(options);
     const report::Report r = report::Resolve(*fs, options, report::CollectProject(*fs, project));
     Discard discard;
     std::ostream out(&discard);

@@ -42,9 +42,8 @@ std::string Escape(std::string_view text) {
   return out;
 }
 
-void HtmlReferences(std::ostream& out, const Report& report, Status status, const char* title,
+void HtmlReferences(std::ostream& out, const Report& report, const Counts& c, Status status, const char* title,
                     const char* note) {
-  const Counts c = CountOf(report);
   const std::size_t n = status == Status::kProject ? c.project : status == Status::kRtp ? c.rtp : c.missing;
   out << "<h2 class=\"" << StatusName(status) << "\">" << title << " (" << n << ")</h2>\n";
   if (n == 0) return;
@@ -190,11 +189,11 @@ void WriteHtml(std::ostream& out, const Report& report, const std::string& proje
            "Named by the game but in neither the project nor the RTP: the game fails where it "
            "loads them.",
            report.missing);
-  HtmlReferences(out, report, Status::kMissing, "Missing references", "Each place that names one.");
+  HtmlReferences(out, report, c, Status::kMissing, "Missing references", "Each place that names one.");
   HtmlList(out, "RTP", "Needed from the RTP",
            "Copy these into the project before the game is shipped without the RTP.", report.needed);
-  HtmlReferences(out, report, Status::kRtp, "References found in the RTP", "Each place that names one.");
-  HtmlReferences(out, report, Status::kProject, "References found in the project",
+  HtmlReferences(out, report, c, Status::kRtp, "References found in the RTP", "Each place that names one.");
+  HtmlReferences(out, report, c, Status::kProject, "References found in the project",
                  "These the game finds on any machine.");
   HtmlList(out, "unused", "Unused project files", "No reference names these files.", report.unused);
   HtmlList(out, "RTP", "Possibly needed from the RTP",

@@ -47,7 +47,8 @@ std::vector<MissingPlace> MissingPlaces(const Report& report, const NameFold& fo
   // their key, as the report found them one.
   auto key = [&](const std::string& named) { return fold ? fold(named) : AsciiLower(named); };
   std::map<std::string, MissingPlace> byName;
-  if (CountOf(report).missing == 0) return {};
+  // Nothing to look for: a big game's references need not be read back.
+  if (report.missing.empty()) return {};
   ForEachEntry(report, [&](const Entry& e) {
     if (e.status != Status::kMissing) return;
     const std::string named = Named(e.folder, e.Name());
